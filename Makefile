@@ -1,0 +1,34 @@
+# The two commands a new user needs: `make run` and `make test`.
+BUILD ?= build
+CMAKE_FLAGS ?=
+ifeq ($(WENDAL_WERROR),ON)
+CMAKE_FLAGS += -DWENDAL_WERROR=ON
+endif
+
+.PHONY: all deps configure build test run bench clean format
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j2
+
+run: build
+	@$(BUILD)/tools/wendal-run --frames 250 --text
+
+bench: build
+	@for b in $(BUILD)/bench/wendal-bench-*; do $$b; done
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	@rm -rf $(BUILD)

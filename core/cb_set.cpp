@@ -1,0 +1,3 @@
+#include "core/instruction_sets.h"
+void ExecuteCB() {}
+void ExecuteIndexedCB(uint16_t) {}

@@ -1,0 +1,2 @@
+#include "core/instruction_sets.h"
+void ExecuteED() {}

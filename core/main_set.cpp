@@ -1,0 +1,2 @@
+#include "core/instruction_sets.h"
+void ExecuteMain(uint8_t) {}

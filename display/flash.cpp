@@ -1,0 +1,4 @@
+#include "display/flash.h"
+
+// Placeholder until the renderer's colour tables exist.
+void FlashSwap() {}

@@ -1,0 +1,3 @@
+#pragma once
+// Exchanges ink and paper of the flashing attributes in the display's colour table.
+void FlashSwap();

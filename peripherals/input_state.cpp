@@ -1,0 +1,5 @@
+#include "peripherals/input_state.h"
+
+uint8_t KeyMatrix[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+uint8_t KeyJoyBits = 0;
+uint8_t PcJoyBits = 0;
