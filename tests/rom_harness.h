@@ -7,16 +7,15 @@
 #include "core/builtin_rom.h"
 #include "core/machine.h"
 #include "display/screen_text.h"
+#include "peripherals/frame_sequence.h"
 #include "peripherals/input_state.h"
+#include "peripherals/keyboard.h"
 #include "peripherals/ports.h"
+#include "platform/headless/headless.h"
 
-// Runs n frames with the end-of-frame work the main loop does.
+// Runs n frames with the end-of-frame work the main loop does (nothing is drawn).
 inline void RunFrames(int n) {
-    for (int i = 0; i < n; ++i) {
-        FrameLoop();
-        FrameEnd();
-        BeeperLog.count = 0;
-    }
+    for (int i = 0; i < n; ++i) RunFrame(FrameTarget{});
 }
 
 inline void BootRom(int frames = 200) {
@@ -24,6 +23,7 @@ inline void BootRom(int frames = 200) {
     std::memset(Machine.memory, 0, 65536);
     std::memcpy(Machine.memory, BuiltinRom, sizeof BuiltinRom);
     std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+    HeadlessReleaseAllKeys();
     ResetMachine();
     RunFrames(frames);
 }
@@ -41,7 +41,8 @@ inline bool SpectrumKeyBit(const std::string& key, int& row, int& bit) {
     return false;
 }
 
-// Types space-separated chords such as "J SS+P SS+P ENTER": each held 4 frames, released 4.
+// Types space-separated chords such as "J SS+P SS+P ENTER" on the PC keyboard: each held 4
+// frames, released 4.
 inline bool TypeKeys(const std::string& chords, int holdFrames = 4) {
     std::istringstream in(chords);
     std::string chord;
@@ -49,12 +50,14 @@ inline bool TypeKeys(const std::string& chords, int holdFrames = 4) {
         std::stringstream parts(chord);
         std::string key;
         while (std::getline(parts, key, '+')) {
-            int row, bit;
-            if (!SpectrumKeyBit(key, row, bit)) return false;
-            KeyMatrix[row] &= uint8_t(~(1 << bit));
+            int vk = VirtualKeyOfSpectrumKey(key.c_str());
+            if (vk < 0) return false;
+            HeadlessKeyDown(uint8_t(vk), true);
         }
+        ScanKeyboard(); // the first held frame sees the keys
         RunFrames(holdFrames);
-        std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+        HeadlessReleaseAllKeys();
+        ScanKeyboard();
         RunFrames(holdFrames);
     }
     return true;

@@ -1,0 +1,16 @@
+// The speaker: each frame's BeeperLog turned into 20 ms of 44100 Hz sound on the wave output,
+// with a playing tape recording mixed in.
+#pragma once
+#include <cstdint>
+
+extern uint8_t SoundOn;      // the main loop feeds the sound output after each frame
+extern uint8_t SpeakerLevel; // 0 or 1, the level of the last event played; carries over frames
+
+// Opens the wave output with "Sound Buffers" blocks, that setting first kept within 1 to 50.
+// Closes an output that is still open first.
+bool OpenSound();
+// Discards queued sound and closes the output; nothing happens when it is not open.
+void CloseSound();
+// Queues this frame's 882 samples in the lowest-numbered free block; drops them when every block
+// is still playing. Call after FrameEnd and before BeeperLog.count is reset.
+void PlayFrameSound();

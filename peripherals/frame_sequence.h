@@ -1,0 +1,18 @@
+// What follows every emulated frame, in the one order the desktop main loop and the batch runner
+// share: the frame-end work, the sound, the input for the next frame, the picture.
+#pragma once
+#include <cstdint>
+
+// Where the frame is drawn: one of the renderer's writers (Write32, ...) into the caller's
+// buffer. A null writer draws nothing.
+struct FrameTarget {
+    void (*writer)(uint8_t* pixels, int32_t pitch);
+    uint8_t* pixels;
+    int32_t pitch;
+};
+
+// After FrameLoop (and the desktop's pacing): FrameEnd, PlayFrameSound while SoundOn, the reset
+// of the beeper log, PollJoystick, ScanKeyboard, then the frame drawn into the target.
+void FinishFrame(const FrameTarget& target);
+// FrameLoop, then FinishFrame: one frame for a caller that does no pacing.
+void RunFrame(const FrameTarget& target);

@@ -1,0 +1,31 @@
+// Controls of the headless devices, for the batch runner and the tests: a keyboard pressed by
+// calls, a sound output that records into a WAV file, a controller that is there only when set.
+#pragma once
+#include <cstdint>
+
+#include "platform/game_controller.h"
+
+// ---- Keyboard: nothing is down until pressed here --------------------------------------------
+void HeadlessKeyDown(uint8_t vk, bool down);
+void HeadlessReleaseAllKeys();
+
+// ---- Wave output ------------------------------------------------------------------------------
+// The file that the next WaveOpen records into (44100 Hz unsigned 8-bit mono WAV); empty or null
+// records nothing. The file is written under a temporary name and put in place by WaveClose, so
+// a failed recording never replaces an existing file.
+void HeadlessWaveRecordTo(const char* path);
+// True unless the last recording failed (its file could not be created, written or completed).
+bool HeadlessWaveRecordingOk();
+// While held, queued blocks stay playing until released; otherwise they finish at once.
+void HeadlessWaveHold(bool hold);
+void HeadlessWaveFinishAll();
+// Blocks queued since the output was opened, and a copy of the last one (882 bytes).
+uint32_t HeadlessWaveBlocksQueued();
+const uint8_t* HeadlessWaveLastBlock();
+
+// ---- Game controller: absent until set -------------------------------------------------------
+void HeadlessControllerSet(const ControllerRangeRecord& range,
+                           const ControllerPositionRecord& position);
+// Keeps the controller present but makes it fail to answer reads (unplugged mid-run).
+void HeadlessControllerSilence(bool silent);
+void HeadlessControllerRemove();
