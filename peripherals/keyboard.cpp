@@ -54,8 +54,9 @@ void ScanKeyboard() {
 
 int VirtualKeyOfSpectrumKey(const char* name) {
     if (!name) return -1;
-    if ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))
-        return name[1] == '\0' ? name[0] : -1;
+    bool single = name[0] != '\0' && name[1] == '\0';
+    if (single && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
+        return name[0];
     if (std::strcmp(name, "ENTER") == 0) return VkEnter;
     if (std::strcmp(name, "SPACE") == 0) return VkSpace;
     if (std::strcmp(name, "CS") == 0) return VkShift;
