@@ -43,6 +43,15 @@ static bool WriteHeader(std::FILE* f, uint32_t dataBytes) {
     return std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, f) == sizeof h;
 }
 
+// Opens a new file beside the recording's path, under a name that did not exist before.
+static std::FILE* CreatePart() {
+    for (int n = 0; n < 100; ++n) {
+        PartPath = RecordPath + ".part" + std::to_string(n);
+        if (std::FILE* f = std::fopen(PartPath.c_str(), "wbx")) return f;
+    }
+    return nullptr;
+}
+
 static void DropRecording() {
     if (Recording) std::fclose(Recording);
     Recording = nullptr;
@@ -56,8 +65,7 @@ bool WaveOpen() {
     RecordingOk = true;
     DataBytes = 0;
     if (!RecordPath.empty()) {
-        PartPath = RecordPath + ".wendal-part";
-        Recording = std::fopen(PartPath.c_str(), "wb");
+        Recording = CreatePart();
         if (!Recording) {
             RecordingOk = false;
             return false;
