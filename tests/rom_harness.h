@@ -1,0 +1,61 @@
+// Whole-machine helpers: the built-in ROM booted in a clean machine, frames run, keys pressed.
+#pragma once
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "core/builtin_rom.h"
+#include "core/machine.h"
+#include "display/screen_text.h"
+#include "peripherals/input_state.h"
+#include "peripherals/ports.h"
+
+// Runs n frames with the end-of-frame work the main loop does.
+inline void RunFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+        FrameLoop();
+        FrameEnd();
+        BeeperLog.count = 0;
+    }
+}
+
+inline void BootRom(int frames = 200) {
+    AllocateMemory();
+    std::memset(Machine.memory, 0, 65536);
+    std::memcpy(Machine.memory, BuiltinRom, sizeof BuiltinRom);
+    std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+    ResetMachine();
+    RunFrames(frames);
+}
+
+// Half-row and bit of a Spectrum key: a letter, a digit, ENTER, SPACE, CS or SS.
+inline bool SpectrumKeyBit(const std::string& key, int& row, int& bit) {
+    static const char* const rows[8][5] = {
+        {"CS", "Z", "X", "C", "V"},     {"A", "S", "D", "F", "G"}, {"Q", "W", "E", "R", "T"},
+        {"1", "2", "3", "4", "5"},      {"0", "9", "8", "7", "6"}, {"P", "O", "I", "U", "Y"},
+        {"ENTER", "L", "K", "J", "H"}, {"SPACE", "SS", "M", "N", "B"},
+    };
+    for (row = 0; row < 8; ++row)
+        for (bit = 0; bit < 5; ++bit)
+            if (key == rows[row][bit]) return true;
+    return false;
+}
+
+// Types space-separated chords such as "J SS+P SS+P ENTER": each held 4 frames, released 4.
+inline bool TypeKeys(const std::string& chords, int holdFrames = 4) {
+    std::istringstream in(chords);
+    std::string chord;
+    while (in >> chord) {
+        std::stringstream parts(chord);
+        std::string key;
+        while (std::getline(parts, key, '+')) {
+            int row, bit;
+            if (!SpectrumKeyBit(key, row, bit)) return false;
+            KeyMatrix[row] &= uint8_t(~(1 << bit));
+        }
+        RunFrames(holdFrames);
+        std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+        RunFrames(holdFrames);
+    }
+    return true;
+}
