@@ -1,0 +1,222 @@
+// The batch runner as a user runs it: the built program, its exit status, output and files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "core/builtin_rom.h"
+
+#ifdef WENDAL_RUN_PATH
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class WendalRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::path(WENDAL_TEST_BINARY_DIR) / "wendal_run" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    fs::path dir;
+    // Runs the program with the arguments (already quoted for the shell where needed).
+    RunResult Run(const std::string& args) const {
+        std::string command = std::string("'") + WENDAL_RUN_PATH + "' " + args + " >'" +
+                              (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+        int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir / "out"), Slurp(dir / "err")};
+    }
+    std::string File(const char* name) const { return "'" + (dir / name).string() + "'"; }
+    std::string Unwritable() const { return "'" + (dir / "missing" / "x").string() + "'"; }
+};
+
+std::string TopRow(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+TEST_F(WendalRun, BootsTheRomAndPrintsTheScreen) {
+    RunResult r = Run("--frames 200 --text");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 24);
+    if (BuiltinRomKind == RomKind::Standard48) {
+        EXPECT_NE(r.out.find("© 1982 Sinclair Research Ltd"), std::string::npos) << r.out;
+    }
+    EXPECT_TRUE(r.err.empty()) << r.err;
+}
+
+TEST_F(WendalRun, TypedLineIsRunByTheRom) {
+    if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
+    RunResult r = Run("--frames 200 --type 'P 2 SS+K 2 ENTER' --text"); // PRINT 2+2
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TopRow(r.out), "4") << r.out;
+    EXPECT_NE(r.out.find("0 OK, 0:1"), std::string::npos) << r.out;
+}
+
+// The screen bytes, the snapshot's copy of them and a reload of that snapshot all agree.
+TEST_F(WendalRun, ScreenAndSnapshotAgreeAndTheSnapshotReloads) {
+    RunResult r = Run("--frames 200 --type-at 50 --type 'P 2 SS+K 2 ENTER' --screen " +
+                      File("screen.scr") + " --save " + File("end.sna"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string screen = Slurp(dir / "screen.scr"), snapshot = Slurp(dir / "end.sna");
+    ASSERT_EQ(screen.size(), 6912u);
+    ASSERT_EQ(snapshot.size(), 49179u);
+    EXPECT_EQ(snapshot.substr(27, 6912), screen);
+    EXPECT_NE(screen, std::string(6912, screen[0])); // something was drawn
+
+    RunResult again = Run("--frames 1 --screen " + File("again.scr") + " " + File("end.sna"));
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(Slurp(dir / "again.scr").substr(0, 6144), screen.substr(0, 6144));
+}
+
+// The ROM's key click is the only sound: none until a key is typed.
+TEST_F(WendalRun, AudioRecordsEveryFrameAndTheKeyClick) {
+    RunResult quiet = Run("--frames 150 --audio " + File("quiet.wav"));
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    std::string wav = Slurp(dir / "quiet.wav");
+    ASSERT_EQ(wav.size(), 44u + 150 * 882);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.find_first_not_of('\x80', 44), std::string::npos);
+
+    RunResult typed = Run("--frames 150 --type-at 120 --type A --audio " + File("click.wav"));
+    ASSERT_EQ(typed.status, 0) << typed.err;
+    wav = Slurp(dir / "click.wav");
+    ASSERT_EQ(wav.size(), 44u + 150 * 882);
+    size_t first = wav.find_first_not_of('\x80', 44);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_GE((first - 44) / 882, 120u); // not before the key went down
+}
+
+// A recording of 221 x 40 loud samples is heard while its frame blocks last: blocks 2 to 40 at
+// 11025 Hz (221 bytes each), 2 to 20 at 22050 Hz, 2 to 10 at 44100 Hz, one block a frame.
+TEST_F(WendalRun, TapeRateSetsHowFastARecordingPlays) {
+    std::ofstream(dir / "loud.raw", std::ios::binary) << std::string(221 * 40, '\xFF');
+    auto loudFrames = [&](const char* rate) {
+        RunResult r = Run(std::string("--frames 60 --tape-rate ") + rate + " --audio " +
+                          File("t.wav") + " " + File("loud.raw"));
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::string wav = Slurp(dir / "t.wav");
+        int frames = 0;
+        for (size_t at = 44; at + 882 <= wav.size(); at += 882)
+            frames += uint8_t(wav[at]) == 128 + 127 * 50 / 128 ? 1 : 0; // 255 at Tape Volume 50
+        return frames;
+    };
+    int slow = loudFrames("11025"), middle = loudFrames("22050"), fast = loudFrames("44100");
+    EXPECT_EQ(slow, 39);
+    EXPECT_EQ(middle, 19);
+    EXPECT_EQ(fast, 9);
+}
+
+// LOAD "" of a program built here: from the TAP image through the loader trap, and from a
+// recording of it through the ROM's own loader reading the EAR input.
+TEST_F(WendalRun, ProgramsLoadFromTapeImagesAndRecordings) {
+    if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
+    std::ofstream(dir / "prog.bas") << "10 PRINT 6*7\n";
+    std::string make = "zmakebas -a 10 -n prog -o " + File("prog.tap") + " " + File("prog.bas") +
+                       " && tape2wav -r 11025 " + File("prog.tap") + " " + File("prog.wav") +
+                       " >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "zmakebas or tape2wav missing";
+    const std::string load = " --type 'J SS+P SS+P ENTER' --text ";
+
+    RunResult tap = Run("--frames 200" + load + File("prog.tap"));
+    ASSERT_EQ(tap.status, 0) << tap.err;
+    EXPECT_NE(tap.out.find("\n42\n"), std::string::npos) << tap.out;
+    EXPECT_NE(tap.out.find("0 OK, 10:1"), std::string::npos) << tap.out;
+
+    RunResult wav = Run("--frames 700 --tape-rate 11025" + load + File("prog.wav"));
+    ASSERT_EQ(wav.status, 0) << wav.err;
+    EXPECT_NE(wav.out.find("\n42\n"), std::string::npos) << wav.out;
+    EXPECT_NE(wav.out.find("0 OK, 10:1"), std::string::npos) << wav.out;
+}
+
+TEST_F(WendalRun, ScreenshotIsA320By240Png) {
+    RunResult r = Run("--frames 100 --screenshot " + File("shot.png"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string png = Slurp(dir / "shot.png");
+    ASSERT_GT(png.size(), 33u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1A\n");
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    auto be32 = [&](size_t at) {
+        return uint32_t(uint8_t(png[at])) << 24 | uint8_t(png[at + 1]) << 16 |
+               uint8_t(png[at + 2]) << 8 | uint8_t(png[at + 3]);
+    };
+    EXPECT_EQ(be32(16), 320u);
+    EXPECT_EQ(be32(20), 240u);
+}
+
+TEST_F(WendalRun, SpeedIsReportedWithOneDecimal) {
+    RunResult r = Run("--frames 50 --speed");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("speed: [0-9]+\\.[0-9] x real time\n")))
+        << r.out;
+}
+
+TEST_F(WendalRun, BadFilesAreReportedWithStatusOne) {
+    std::ofstream(dir / "notes.txt") << "not a Spectrum file";
+    std::ofstream(dir / "short.sna") << "too short";
+    for (const char* name : {"nothing.sna", "notes.txt", "short.sna", "nothing.tap"}) {
+        RunResult r = Run("--frames 5 --screen " + File("s.scr") + " " + File(name));
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.err, "Error reading snapshot/tape file!\n") << name;
+        EXPECT_FALSE(fs::exists(dir / "s.scr")) << name;
+    }
+}
+
+TEST_F(WendalRun, UnwritableOutputsFailWithAMessage) {
+    for (const char* option : {"--screen", "--screenshot", "--audio", "--save"}) {
+        RunResult r = Run(std::string("--frames 5 ") + option + " " + Unwritable());
+        EXPECT_EQ(r.status, 1) << option;
+        EXPECT_NE(r.err.find("cannot write"), std::string::npos) << option << ": " << r.err;
+    }
+    // An output that fails does not stop the others.
+    RunResult r = Run("--frames 5 --save " + Unwritable() + " --screen " + File("s.scr"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(fs::file_size(dir / "s.scr"), 6912u);
+}
+
+// Command-line mistakes are found before anything runs or is written.
+TEST_F(WendalRun, BadCommandLinesAreRefusedWithAMessage) {
+    struct Case {
+        const char* args;
+        const char* message;
+    };
+    for (Case c :
+         {Case{"--type 'P Q+X2 ENTER'", "unknown key \"X2\""},
+          Case{"--type 'p'", "unknown key \"p\""}, Case{"--type 'A++B'", "unknown key \"\""},
+          Case{"--type ' '", "at least one key"},
+          Case{"--frames abc", "--frames needs a whole number"},
+          Case{"--frames -1", "--frames needs a whole number"},
+          Case{"--frames 12x", "--frames needs a whole number"},
+          Case{"--frames 99999999999999999999", "--frames needs a whole number"},
+          Case{"--type-at", "--type-at needs a value"},
+          Case{"--tape-rate 8000", "11025, 22050 or 44100"},
+          Case{"--frames 103 --type 'A'", "--frames is 103"},
+          Case{"--colour", "unknown option --colour"}, Case{"a.sna b.sna", "only one file"}}) {
+        RunResult r = Run(std::string(c.args) + " --screen " + File("s.scr"));
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_FALSE(fs::exists(dir / "s.scr")) << c.args;
+    }
+    RunResult fits = Run("--frames 108 --type A");
+    EXPECT_EQ(fits.status, 0) << fits.err;
+}
+
+} // namespace
+
+#endif
