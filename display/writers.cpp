@@ -31,8 +31,8 @@ inline void Store24(uint8_t* p, uint32_t bgr) {
 // Bits of `mask` from a, the others from b.
 inline uint32_t Select(uint32_t mask, uint32_t a, uint32_t b) { return (mask & a) | (~mask & b); }
 
-inline int InkOf(uint8_t a) { return (a & 7) | ((a >> 3) & 8); }
-inline int PaperOf(uint8_t a) { return ((a >> 3) & 7) | ((a >> 3) & 8); }
+inline unsigned InkOf(unsigned a) { return (a & 7) | ((a >> 3) & 8); }
+inline unsigned PaperOf(unsigned a) { return ((a >> 3) & 7) | ((a >> 3) & 8); }
 
 // What a writer repaints besides the changed parts: the bands it owns and the corner strip
 // under the speed read-out, in output pixels and rows.
@@ -69,7 +69,7 @@ struct Format8 : WordRuns<1> {
     const ColourMapRecord& map;
     uint32_t Pattern(int c) const { return RenderTables.Fill8[map.paletteIndex[c]]; }
     uint32_t SecondRow(uint32_t p) const { return p; }
-    void Draw(uint8_t* p, ptrdiff_t, uint8_t b, uint8_t a) const {
+    void Draw(uint8_t* p, ptrdiff_t, unsigned b, unsigned a) const {
         uint32_t set = map.attrPatterns[a][0], clear = map.attrPatterns[a][1];
         Store32(p, Select(RenderTables.NibbleMask8[b >> 4], set, clear));
         Store32(p + 4, Select(RenderTables.NibbleMask8[b & 15], set, clear));
@@ -83,7 +83,7 @@ template <bool Scanlines> struct Format8Double : WordRuns<1> {
     uint32_t black = map.paletteIndex[0] | uint32_t(map.paletteIndex[0]) << 16;
     uint32_t Pattern(int c) const { return RenderTables.Fill8[map.paletteIndex[c]]; }
     uint32_t SecondRow(uint32_t p) const { return Scanlines ? black : p; }
-    void Draw(uint8_t* p, ptrdiff_t pitch, uint8_t b, uint8_t a) const {
+    void Draw(uint8_t* p, ptrdiff_t pitch, unsigned b, unsigned a) const {
         uint32_t set = map.attrPatterns[a][0], clear = map.attrPatterns[a][1];
         for (int k = 0; k < 4; ++k) {
             uint32_t w = Select(RenderTables.PairMask16[(b >> (6 - 2 * k)) & 3], set, clear);
@@ -97,9 +97,10 @@ template <bool Scanlines> struct Format8Double : WordRuns<1> {
 struct DirectColour {
     const ColourMapRecord& map;
     uint8_t flashPhase;
-    void Colours(uint8_t a, int& set, int& clear) const {
-        set = InkOf(a), clear = PaperOf(a);
-        if ((a & FlashBit) && flashPhase) set = PaperOf(a), clear = InkOf(a);
+    // Colour numbers of the set and the clear bits, packed as set | clear << 8.
+    unsigned Colours(unsigned a) const {
+        unsigned ink = InkOf(a), paper = PaperOf(a);
+        return (a & FlashBit) && flashPhase ? paper | ink << 8 : ink | paper << 8;
     }
     uint32_t Pattern(int c) const { return map.packedColour[c]; }
     uint32_t SecondRow(uint32_t p) const { return p; }
@@ -107,9 +108,8 @@ struct DirectColour {
 
 struct Format16 : DirectColour, WordRuns<2> {
     static constexpr int scale = 1;
-    void Draw(uint8_t* p, ptrdiff_t, uint8_t b, uint8_t a) const {
-        int set, clear;
-        Colours(a, set, clear);
+    void Draw(uint8_t* p, ptrdiff_t, unsigned b, unsigned a) const {
+        const unsigned colours = Colours(a), set = colours & 15, clear = colours >> 8;
         for (int k = 0; k < 4; ++k)
             Store32(p + 4 * k, Select(RenderTables.PairMask16[(b >> (6 - 2 * k)) & 3],
                                       map.packedColour[set], map.packedColour[clear]));
@@ -121,12 +121,12 @@ struct Format16 : DirectColour, WordRuns<2> {
 template <int Bytes, int Scale> struct FormatWordPerPixel : DirectColour, WordRuns<Bytes> {
     static constexpr int scale = Scale;
     static constexpr int words = Bytes * Scale / 4; // per Spectrum pixel and output row
-    void Draw(uint8_t* p, ptrdiff_t pitch, uint8_t b, uint8_t a) const {
-        int set, clear;
-        Colours(a, set, clear);
+    void Draw(uint8_t* p, ptrdiff_t pitch, unsigned b, unsigned a) const {
+        const unsigned colours = Colours(a), set = colours & 15, clear = colours >> 8;
         const uint32_t* masks = RenderTables.ByteMask32[b];
+        const uint32_t setValue = map.packedColour[set], clearValue = map.packedColour[clear];
         for (int k = 0; k < 8; ++k) {
-            uint32_t w = Select(masks[k], map.packedColour[clear], map.packedColour[set]);
+            uint32_t w = Select(masks[k], clearValue, setValue);
             for (int row = 0; row < Scale; ++row)
                 for (int i = 0; i < words; ++i) Store32(p + row * pitch + 4 * (words * k + i), w);
         }
@@ -141,9 +141,8 @@ template <int Scale> struct Format24 : DirectColour, ByteRuns24 {
         for (int c = 0; c < 16; ++c) bgr[c] = Pixel24(map, c);
     }
     uint32_t Pattern(int c) const { return bgr[c]; }
-    void Draw(uint8_t* p, ptrdiff_t pitch, uint8_t b, uint8_t a) const {
-        int set, clear;
-        Colours(a, set, clear);
+    void Draw(uint8_t* p, ptrdiff_t pitch, unsigned b, unsigned a) const {
+        const unsigned colours = Colours(a), set = colours & 15, clear = colours >> 8;
         const uint32_t* masks = RenderTables.ByteMask32[b];
         for (int k = 0; k < 8; ++k) {
             uint32_t c = Select(masks[k], bgr[clear], bgr[set]);
@@ -206,12 +205,12 @@ void WriteFrame(const Format& format, uint8_t* pixels, ptrdiff_t pitch, const La
             if (attrsSettled && std::memcmp(bitmap, bitmapShadow, 32) == 0) continue;
             uint8_t* out = pixels + (TopRows + y) * S * pitch + MarginWidth * S * B;
             for (int n = 0; n < 32; ++n, out += 8 * S * B) {
-                uint8_t b = bitmap[n], a = attrs[n];
+                unsigned b = bitmap[n], a = attrs[n];
                 if (b == bitmapShadow[n] && a == attrShadow[n] && !(a & FlashBit)) continue;
-                bitmapShadow[n] = b;
+                bitmapShadow[n] = uint8_t(b);
                 // The attribute is settled with the cell's last line, so a changed attribute
                 // redraws all eight lines first.
-                if (line == 7) attrShadow[n] = a;
+                if (line == 7) attrShadow[n] = uint8_t(a);
                 format.Draw(out, pitch, b, a);
             }
         }
