@@ -61,7 +61,7 @@ TEST_P(BorderTest, PortWritesPaintTheirBands) {
                 << "band " << b << " x " << x;
             if (s == 2 && border) {
                 if (w.scanlines)
-                    ASSERT_TRUE(canvas.Shows(x, y + 1, {ScanlineBlack()[x & 1]})) << b << " " << x;
+                    ASSERT_TRUE(canvas.Shows(x, y + 1, ScanlineBlack(x))) << b << " " << x;
                 else
                     ASSERT_EQ(ColourAt(w, canvas, x, y + 1), ExpectedBand(b)) << b << " " << x;
             }

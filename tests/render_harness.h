@@ -50,19 +50,28 @@ inline const uint8_t TestRgb[16][3] = {
 
 inline uint8_t TestPaletteIndex(int c) { return uint8_t(0x20 + 3 * c); }
 
-// The bytes a writer of this depth should store for colour c (one output pixel).
-inline std::vector<uint8_t> PixelBytes(const WriterCase& w, int c) {
+// The bytes of one output pixel, in address order.
+struct PixelValue {
+    uint8_t bytes[4];
+    int size;
+};
+
+// What a writer of this depth should store for colour c.
+inline PixelValue PixelBytes(const WriterCase& w, int c) {
     const uint8_t* rgb = TestRgb[c];
     switch (w.depth) {
-    case 8: return {TestPaletteIndex(c)};
+    case 8: return {{TestPaletteIndex(c)}, 1};
     case 16: { // 5-6-5: the top bits of each channel
         uint16_t v = uint16_t((rgb[0] >> 3) << 11 | (rgb[1] >> 2) << 5 | rgb[2] >> 3);
-        return {uint8_t(v), uint8_t(v >> 8)};
+        return {{uint8_t(v), uint8_t(v >> 8)}, 2};
     }
-    case 24: return {rgb[2], rgb[1], rgb[0]};
-    default: return {rgb[2], rgb[1], rgb[0], 0};
+    case 24: return {{rgb[2], rgb[1], rgb[0]}, 3};
+    default: return {{rgb[2], rgb[1], rgb[0], 0}, 4};
     }
 }
+
+// The TV look's black rows alternate colour 0's palette entry and entry 0.
+inline PixelValue ScanlineBlack(int x) { return {{uint8_t(x & 1 ? 0 : TestPaletteIndex(0))}, 1}; }
 
 // Display state as the desktop program leaves it in a window, colour map for the writer's depth.
 inline void SetUpWriter(const WriterCase& w) {
@@ -114,8 +123,8 @@ struct Canvas {
             if (At(x, y)[i] != Poison) return false;
         return true;
     }
-    bool Shows(int x, int y, const std::vector<uint8_t>& value) {
-        return std::memcmp(At(x, y), value.data(), value.size()) == 0;
+    bool Shows(int x, int y, const PixelValue& value) {
+        return std::memcmp(At(x, y), value.bytes, size_t(value.size)) == 0;
     }
     // Every byte between the end of a row and the next row is still poison.
     bool RowEndsUntouched() {
@@ -155,16 +164,17 @@ inline int ExpectedColour(const WriterCase& w, int x, int y) {
     return set ? (attr & 7) + bright : ((attr >> 3) & 7) + bright;
 }
 
-inline std::vector<uint8_t> ScanlineBlack() { return {TestPaletteIndex(0), 0}; }
+inline PixelValue ExpectedPixel(const WriterCase& w, int x, int y) {
+    int c = ExpectedColour(w, x, y);
+    return c >= 0 ? PixelBytes(w, c) : ScanlineBlack(x);
+}
 
 // Compares the whole canvas with the expected picture; returns the first mismatch as text.
 inline std::string FirstMismatch(const WriterCase& w, Canvas& canvas) {
     for (int y = 0; y < canvas.height; ++y)
         for (int x = 0; x < canvas.width; ++x) {
             int c = ExpectedColour(w, x, y);
-            std::vector<uint8_t> want =
-                c >= 0 ? PixelBytes(w, c) : std::vector<uint8_t>{ScanlineBlack()[x & 1]};
-            if (!canvas.Shows(x, y, want))
+            if (!canvas.Shows(x, y, ExpectedPixel(w, x, y)))
                 return "pixel (" + std::to_string(x) + ", " + std::to_string(y) +
                        ") expected colour " + std::to_string(c);
         }
