@@ -79,7 +79,8 @@ struct Format8 : WordRuns<1> {
 template <bool Scanlines> struct Format8Double : WordRuns<1> {
     static constexpr int scale = 2;
     const ColourMapRecord& map;
-    // Alternating palette entries 10 and 0 (by index 0 of the fullscreen palette): both black.
+    // The TV look's black: colour 0's palette entry and entry 0 in turn, both black in the
+    // fullscreen palette.
     uint32_t black = map.paletteIndex[0] | uint32_t(map.paletteIndex[0]) << 16;
     uint32_t Pattern(int c) const { return RenderTables.Fill8[map.paletteIndex[c]]; }
     uint32_t SecondRow(uint32_t p) const { return Scanlines ? black : p; }
@@ -109,10 +110,12 @@ struct DirectColour {
 struct Format16 : DirectColour, WordRuns<2> {
     static constexpr int scale = 1;
     void Draw(uint8_t* p, ptrdiff_t, unsigned b, unsigned a) const {
-        const unsigned colours = Colours(a), set = colours & 15, clear = colours >> 8;
+        const unsigned colours = Colours(a);
+        const uint32_t setValue = map.packedColour[colours & 15];
+        const uint32_t clearValue = map.packedColour[colours >> 8];
         for (int k = 0; k < 4; ++k)
-            Store32(p + 4 * k, Select(RenderTables.PairMask16[(b >> (6 - 2 * k)) & 3],
-                                      map.packedColour[set], map.packedColour[clear]));
+            Store32(p + 4 * k,
+                    Select(RenderTables.PairMask16[(b >> (6 - 2 * k)) & 3], setValue, clearValue));
     }
 };
 
@@ -144,8 +147,9 @@ template <int Scale> struct Format24 : DirectColour, ByteRuns24 {
     void Draw(uint8_t* p, ptrdiff_t pitch, unsigned b, unsigned a) const {
         const unsigned colours = Colours(a), set = colours & 15, clear = colours >> 8;
         const uint32_t* masks = RenderTables.ByteMask32[b];
+        const uint32_t setValue = bgr[set], clearValue = bgr[clear];
         for (int k = 0; k < 8; ++k) {
-            uint32_t c = Select(masks[k], bgr[clear], bgr[set]);
+            uint32_t c = Select(masks[k], clearValue, setValue);
             for (int row = 0; row < Scale; ++row)
                 for (int i = 0; i < Scale; ++i) Store24(p + row * pitch + 3 * (Scale * k + i), c);
         }
@@ -162,6 +166,24 @@ inline bool AttrRowSettled(const uint8_t* attrs, const uint8_t* shadow) {
         flash |= a, differ |= a ^ s;
     }
     return !(flash & 0x8080808080808080ull) && !differ;
+}
+
+// The units of one screen line that changed, or whose cell flashes. Kept out of line so that
+// the compiler has its registers for the stores.
+template <class Format>
+[[gnu::noinline]] void RedrawLine(const Format& format, uint8_t* out, ptrdiff_t pitch,
+                                  const uint8_t* bitmap, uint8_t* bitmapShadow,
+                                  const uint8_t* attrs, uint8_t* attrShadow, bool lastLine) {
+    constexpr int unitBytes = 8 * Format::scale * Format::bytesPerPixel;
+    for (int n = 0; n < 32; ++n, out += unitBytes) {
+        unsigned b = bitmap[n], a = attrs[n];
+        if (b == bitmapShadow[n] && a == attrShadow[n] && !(a & FlashBit)) continue;
+        bitmapShadow[n] = uint8_t(b);
+        // The attribute is settled with the cell's last line, so a changed attribute redraws
+        // all eight lines first.
+        if (lastLine) attrShadow[n] = uint8_t(a);
+        format.Draw(out, pitch, b, a);
+    }
 }
 
 template <class Format>
@@ -204,15 +226,7 @@ void WriteFrame(const Format& format, uint8_t* pixels, ptrdiff_t pitch, const La
             uint8_t* bitmapShadow = shadow.bitmapShadow + offset;
             if (attrsSettled && std::memcmp(bitmap, bitmapShadow, 32) == 0) continue;
             uint8_t* out = pixels + (TopRows + y) * S * pitch + MarginWidth * S * B;
-            for (int n = 0; n < 32; ++n, out += 8 * S * B) {
-                unsigned b = bitmap[n], a = attrs[n];
-                if (b == bitmapShadow[n] && a == attrShadow[n] && !(a & FlashBit)) continue;
-                bitmapShadow[n] = uint8_t(b);
-                // The attribute is settled with the cell's last line, so a changed attribute
-                // redraws all eight lines first.
-                if (line == 7) attrShadow[n] = uint8_t(a);
-                format.Draw(out, pitch, b, a);
-            }
+            RedrawLine(format, out, pitch, bitmap, bitmapShadow, attrs, attrShadow, line == 7);
         }
     }
 

@@ -132,21 +132,3 @@ TEST(FlashSwap, KeepsTheColourMapInStepWithTheFlashTimer) {
             << "frame " << frame;
     }
 }
-
-// The mask tables pick pixels out of a word in address order: decode them bytewise.
-TEST(RenderTables, MasksSelectPixelsLeftToRight) {
-    BuildRenderTables();
-    for (int i = 0; i < 256; ++i) {
-        uint8_t bytes[4];
-        std::memcpy(bytes, &RenderTables.Fill8[i], 4);
-        for (uint8_t b : bytes) EXPECT_EQ(b, i);
-        std::memcpy(bytes, &RenderTables.NibbleMask8[i], 4);
-        for (int k = 0; k < 4; ++k) EXPECT_EQ(bytes[k], (i >> (3 - k)) & 1 ? 0xFF : 0x00) << i;
-        uint16_t halves[2];
-        std::memcpy(halves, &RenderTables.PairMask16[i], 4);
-        EXPECT_EQ(halves[0], (i & 2) ? 0xFFFF : 0);
-        EXPECT_EQ(halves[1], (i & 1) ? 0xFFFF : 0);
-        for (int k = 0; k < 8; ++k)
-            EXPECT_EQ(RenderTables.ByteMask32[i][k], (i << k) & 0x80 ? 0u : 0xFFFFFFFFu);
-    }
-}

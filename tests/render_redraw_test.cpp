@@ -76,6 +76,8 @@ TEST_P(RedrawTest, ChangedBitmapByteRedrawsItsEightPixels) {
     EXPECT_EQ(CheckWritten([](int, int) { return false; }), "");
 }
 
+// The 8-bit writers take FLASH from the colour map that FlashSwap keeps in step, the others
+// from FlashPhase itself; against the same expected picture, all of them agree.
 TEST_P(RedrawTest, FlashingCellsRedrawEveryFrameAndInvertWithThePhase) {
     Machine.memory[0x5800 + 2 * 32 + 7] = 0x87;         // FLASH, white ink on black paper
     Machine.memory[0x5800 + 23 * 32 + 0] = 0xC2 | 0x28; // FLASH, BRIGHT, red on cyan
@@ -120,47 +122,3 @@ TEST_P(RedrawTest, OnlyChangedBandsArePainted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllWriters, RedrawTest, testing::ValuesIn(AllWriters), WriterName);
-
-// The 8-bit writers take FLASH from the colour map that FlashSwap keeps, the others from
-// FlashPhase itself: both must invert the same cells in the same frames.
-TEST(FlashAgreement, PalettisedAndDirectWritersShowTheSameColours) {
-    CleanScreen(0);
-    for (int c = 0; c < 32; ++c) Machine.memory[0x5800 + c] = uint8_t(0x80 | (c * 37) % 128);
-    for (int line = 0; line < 8; ++line)
-        for (int c = 0; c < 32; ++c)
-            Machine.memory[LineAddress(line) + c] = uint8_t(0x0F << (c % 5));
-    for (const WriterCase* pair : {&AllWriters[0], &AllWriters[4]}) {
-        const WriterCase& paletted = pair[0];
-        const WriterCase& direct = pair == &AllWriters[0] ? AllWriters[3] : AllWriters[7];
-        FlashPhase = 0, FlashCounter = 0;
-        Canvas a(paletted), b(direct);
-        ColourMapRecord map8{}, mapDirect{};
-        SetUpWriter(direct);
-        mapDirect = ColourMap;
-        ScreenShadowRecord shadowDirect = ScreenShadow;
-        SetUpWriter(paletted);
-        map8 = ColourMap;
-        ScreenShadowRecord shadow8 = ScreenShadow;
-        for (int frame = 0; frame < 26; ++frame) {
-            ColourMap = map8, ScreenShadow = shadow8;
-            paletted.write(a.Pixels(), a.pitch);
-            map8 = ColourMap, shadow8 = ScreenShadow;
-            ColourMap = mapDirect, ScreenShadow = shadowDirect;
-            direct.write(b.Pixels(), b.pitch);
-            mapDirect = ColourMap, shadowDirect = ScreenShadow;
-            for (int x = 32; x < 288; ++x)
-                for (int y = 24; y < 32; ++y) {
-                    int s = paletted.scale;
-                    int want = ExpectedColour(direct, x * s, y * s);
-                    if (want == 8) want = 0; // bright black reads as black
-                    ASSERT_EQ(ColourAt(paletted, a, x * s, y * s), want) << frame;
-                    ASSERT_EQ(ColourAt(direct, b, x * s, y * s), want) << frame;
-                }
-            // FrameEnd swaps the patterns of the map in use: the 8-bit writer's.
-            ColourMap = map8;
-            BorderLog.nextBand = 240;
-            FrameEnd();
-            map8 = ColourMap;
-        }
-    }
-}

@@ -84,20 +84,6 @@ TEST_P(WriterTest, SixteenColoursHaveTheirPixelValues) {
         }
 }
 
-TEST_P(WriterTest, BorderColoursAcrossTheFrame) {
-    for (int b = 0; b < 240; ++b) BorderLog.bands[b] = uint8_t(b % 8);
-    Canvas canvas(w);
-    w.write(canvas.Pixels(), canvas.pitch);
-    const int s = w.scale;
-    for (int b = 0; b < 240; ++b) {
-        bool side = b >= 24 && b < 216;
-        for (int x = 0; x < 320; ++x) {
-            if (side && x >= 32 && x < 288) continue;
-            ASSERT_EQ(ColourAt(w, canvas, x * s, b * s), b % 8) << "band " << b << " x " << x;
-        }
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(AllWriters, WriterTest, testing::ValuesIn(AllWriters), WriterName);
 
 // 24-bit pixels are blue, green, red in address order.
