@@ -46,21 +46,32 @@ int TapePositionPermille() {
     return int(pos * 1000.0 / double(TapeLength));
 }
 
+// Set when a block ran past the end of the image: such a block never loads successfully,
+// however its 0xFF fill happens to check out.
+static bool TapeRanOut;
+
 // Past the end of the image the tape reads as 0xFF for ever.
 static uint8_t TapeByte() {
     int c = std::getc(CurrentTape);
-    return c == EOF ? 0xFF : uint8_t(c);
+    if (c != EOF) return uint8_t(c);
+    TapeRanOut = true;
+    return 0xFF;
 }
 
 // Skipping reads, so a skip past the end stops at the end.
 static void SkipTape(uint32_t count) {
-    while (count-- && std::getc(CurrentTape) != EOF) {}
+    while (count--)
+        if (std::getc(CurrentTape) == EOF) {
+            TapeRanOut = true;
+            return;
+        }
 }
 
 uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length) {
     if (!CurrentTape || TapeKind != TapeImage) return 0;
     // The ROM loader moved its carry into F': set for LOAD, clear for VERIFY.
     const bool verify = !(Machine.fAlt & FlagC);
+    TapeRanOut = false;
 
     uint16_t blockLength = TapeByte();
     blockLength = uint16_t(blockLength | TapeByte() << 8);
@@ -93,5 +104,5 @@ uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length) {
     }
     Machine.ix = uint16_t(Machine.ix + count);
     Machine.SetDE(0);
-    return ok && same ? 1 : 0;
+    return ok && same && !TapeRanOut ? 1 : 0;
 }
