@@ -4,11 +4,11 @@ start:  ld a,2
         call 0x1601
         ld hl,message
 next:   ld a,(hl)
-        or a
+        cp 0xFF                 ; the AT codes hold zeros
         ret z
         rst 0x10
         inc hl
         jr next
 message:
-        defb 22,0,0,"SCREEN AND CODE RAN",0   ; AT 0,0
+        defb 22,0,0,"SCREEN AND CODE RAN",0xFF   ; AT 0,0
         end start
