@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#if __has_include(<unistd.h>)
+#if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
 #endif
 
@@ -109,7 +109,7 @@ static std::FILE* CreateTempBeside(const std::string& target, std::string& temp)
 
 static bool FlushToDisk(std::FILE* f) {
     if (std::fflush(f) != 0) return false;
-#if __has_include(<unistd.h>)
+#if defined(__unix__) || defined(__APPLE__)
     if (fsync(fileno(f)) != 0) return false;
 #endif
     return true;
