@@ -1,4 +1,5 @@
 #include "core/cycle_tables.h"
+#include "core/execute_opcode.h"
 #include "core/instruction_sets.h"
 #include "core/machine.h"
 
@@ -35,7 +36,7 @@ void FrameLoop() {
             CountR();
             Machine.tstates += MainCycles[op];
             switch (Machine.indexPrefix) {
-            case 0: ExecuteMain(op); break;
+            case 0: ExecuteOpcode<0>(op); break; // inlined: the hot path
             case 1: ExecuteIX(op); break;
             default: ExecuteIY(op); break;
             }
