@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
-#include <vector>
 
-#include "core/instruction_sets.h"
 #include "tests/cpu_harness.h"
 #include "tests/shift_reference.h"
 
@@ -147,19 +144,4 @@ TEST(IndexedCb, AddressWrapsAndRomDiscardsWritesButNotFlags) {
     EXPECT_EQ(Step(), 23u);
     EXPECT_EQ(Machine.memory[0x1002], 0x00);
     EXPECT_EQ(Machine.f, 0x00);
-}
-
-// Called the way the index sets call it: PC at the displacement, the index register's value.
-TEST(IndexedCb, DirectCallReadsDisplacementThenOperation) {
-    CleanMachine();
-    Poke(0x9000, {0x05, 0x06}); // RLC (X+5)
-    Machine.pc = 0x9000;
-    Machine.memory[0x8005] = 0x81;
-    Machine.r = 0x10;
-    ExecuteIndexedCB(0x8000);
-    EXPECT_EQ(Machine.memory[0x8005], 0x03);
-    EXPECT_EQ(Machine.f, FlagPV | FlagC);
-    EXPECT_EQ(Machine.pc, 0x9002);
-    EXPECT_EQ(Machine.r, 0x10);
-    EXPECT_EQ(Machine.tstates, 19u); // 23 less the 4 of the prefix already charged
 }
