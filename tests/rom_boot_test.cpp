@@ -47,8 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, RomCalculator,
     ::testing::Values(TypedLine{"P 2 SS+K 2 ENTER", "4 "},                  // PRINT 2+2
                       TypedLine{"P CS+SS H 2 ENTER", "1.4142136 "},         // PRINT SQR 2
-                      TypedLine{"P 1 SS+V 3 ENTER", ".33333333 "},          // PRINT 1/3
-                      TypedLine{"P 1 0 0 SS+B 7 ENTER", "14.285714 "},      // PRINT 100/7
+                      TypedLine{"P 1 SS+V 3 ENTER", "0.33333333 "},         // PRINT 1/3
+                      TypedLine{"P 1 0 0 SS+V 7 ENTER", "14.285714 "},      // PRINT 100/7
                       TypedLine{"P 2 SS+H 1 0 ENTER", "1024 "},             // PRINT 2^10
                       TypedLine{"P CS+SS M ENTER", "3.1415927 "}));         // PRINT PI
 
