@@ -78,3 +78,49 @@ inline uint16_t Add16(uint16_t x, uint16_t v) {
                         (sum >> 16));
     return uint16_t(sum);
 }
+
+// ---- Accumulator rotates and flag operations: S, Z and P/V kept, H and N cleared ----------
+
+constexpr uint8_t FlagsSzp = FlagS | FlagZ | FlagPV;
+
+inline void Rlca() {
+    uint8_t a = Machine.a;
+    Machine.a = uint8_t(a << 1 | a >> 7);
+    Machine.f = uint8_t((Machine.f & FlagsSzp) | a >> 7);
+}
+inline void Rrca() {
+    uint8_t a = Machine.a;
+    Machine.a = uint8_t(a >> 1 | a << 7);
+    Machine.f = uint8_t((Machine.f & FlagsSzp) | (a & FlagC));
+}
+inline void Rla() {
+    uint8_t a = Machine.a;
+    Machine.a = uint8_t(a << 1 | (Machine.f & FlagC));
+    Machine.f = uint8_t((Machine.f & FlagsSzp) | a >> 7);
+}
+inline void Rra() {
+    uint8_t a = Machine.a;
+    Machine.a = uint8_t(a >> 1 | (Machine.f & FlagC) << 7);
+    Machine.f = uint8_t((Machine.f & FlagsSzp) | (a & FlagC));
+}
+// CPL is the one flag-writing instruction that keeps bits 3 and 5.
+inline void Cpl() {
+    Machine.a = uint8_t(~Machine.a);
+    Machine.f |= FlagH | FlagN;
+}
+inline void Scf() { Machine.f = uint8_t((Machine.f & FlagsSzp) | FlagC); }
+// H is cleared, not loaded with the old carry.
+inline void Ccf() { Machine.f = uint8_t((Machine.f & FlagsSzp) | ((Machine.f & FlagC) ^ FlagC)); }
+
+// Decimal adjust after an addition (N clear) or a subtraction (N set). The low digit is
+// corrected by 6 when it overflowed (H) or is above 9; the high digit by 0x60 when the previous
+// operation carried or A was above 0x99 on entry. H ends 0, N is kept, C is set by a carry or
+// borrow of the adjustment or kept when it was already set.
+inline void Daa() {
+    unsigned a = Machine.a, f = Machine.f, w = a;
+    unsigned adjust =
+        ((f & FlagH) || (a & 0x0F) > 9 ? 0x06 : 0) | ((f & FlagC) || a > 0x99 ? 0x60 : 0);
+    w = (f & FlagN) ? w - adjust : w + adjust;
+    Machine.a = uint8_t(w);
+    Machine.f = uint8_t(SzpTable[Machine.a] | (f & (FlagN | FlagC)) | ((w >> 8) ? FlagC : 0));
+}

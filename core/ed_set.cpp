@@ -1,2 +1,206 @@
+// ED xx: 16-bit arithmetic with carry, 16-bit loads, NEG, RETN/RETI, IM, the I and R
+// transfers, RRD/RLD, port access through C, block moves and compares, and the tape trap ED FF.
+// Second bytes without a case here are two-byte no-ops.
+#include "core/alu.h"
+#include "core/cycle_tables.h"
 #include "core/instruction_sets.h"
-void ExecuteED() {}
+#include "core/machine.h"
+#include "media/tape.h"
+#include "peripherals/ports.h"
+
+// The trap sits at 0x056A in the ROM's tape loader; 0x05E2 is the RET that ends that routine.
+constexpr uint16_t TrapReturnPc = 0x056C;
+constexpr uint16_t LoaderExit = 0x05E2;
+
+constexpr uint32_t RepeatTStates = 5; // each iteration of LDIR/CPIR etc. that goes round again
+
+// ADC HL,ss and SBC HL,ss, formed in 32 bits. H is the carry out of bit 11.
+static void Adc16(uint16_t v) {
+    uint32_t hl = Machine.HL(), w = hl + v + (Machine.f & FlagC);
+    uint16_t r = uint16_t(w);
+    Machine.SetHL(r);
+    Machine.f = uint8_t(((r >> 8) & FlagS) | (r == 0 ? FlagZ : 0) | (((hl ^ v ^ w) >> 8) & FlagH) |
+                        ((~(hl ^ v) & (hl ^ r) & 0x8000) >> 13) | (w >> 16));
+}
+static void Sbc16(uint16_t v) {
+    uint32_t hl = Machine.HL(), w = hl - v - (Machine.f & FlagC);
+    uint16_t r = uint16_t(w);
+    Machine.SetHL(r);
+    Machine.f = uint8_t(((r >> 8) & FlagS) | (r == 0 ? FlagZ : 0) | (((hl ^ v ^ w) >> 8) & FlagH) |
+                        (((hl ^ v) & (hl ^ r) & 0x8000) >> 13) | FlagN | ((w >> 16) & FlagC));
+}
+
+// IN r,(C): B is the high byte of the port address. S, Z, parity from the byte; C kept.
+static uint8_t InC() {
+    uint8_t v = PortRead(Machine.c, Machine.b);
+    Machine.f = uint8_t(SzpTable[v] | (Machine.f & FlagC));
+    return v;
+}
+
+static void SetInterruptMode(uint8_t code) {
+    Machine.interruptState = uint8_t((Machine.interruptState & Iff1Bit) | code);
+}
+
+// LD A,I and LD A,R: P/V reports IFF1 (this machine has no IFF2).
+static void LoadAFlags() {
+    Machine.f = uint8_t(SzTable[Machine.a] | (Machine.Iff1() ? FlagPV : 0) | (Machine.f & FlagC));
+}
+
+// One iteration of LDI/LDD; true while BC has not run out.
+static bool BlockLoad(int step) {
+    uint16_t hl = Machine.HL(), de = Machine.DE(), bc = uint16_t(Machine.BC() - 1);
+    WriteByte(de, ReadByte(hl));
+    Machine.SetHL(uint16_t(hl + step));
+    Machine.SetDE(uint16_t(de + step));
+    Machine.SetBC(bc);
+    Machine.f = uint8_t((Machine.f & (FlagS | FlagZ | FlagC)) | (bc ? FlagPV : 0));
+    return bc != 0;
+}
+
+// One iteration of CPI/CPD; true when the repeating form goes round again (no match, BC left).
+static bool BlockCompare(int step) {
+    uint16_t hl = Machine.HL(), bc = uint16_t(Machine.BC() - 1);
+    unsigned a = Machine.a, v = ReadByte(hl);
+    uint8_t r = uint8_t(a - v);
+    Machine.SetHL(uint16_t(hl + step));
+    Machine.SetBC(bc);
+    Machine.f = uint8_t(SzTable[r] | ((a ^ v ^ r) & FlagH) | (bc ? FlagPV : 0) | FlagN |
+                        (Machine.f & FlagC));
+    return r != 0 && bc != 0;
+}
+
+// LDIR and friends re-execute from the ED byte, so a frame can end between iterations.
+static void Repeat() {
+    Machine.pc = uint16_t(Machine.pc - 2);
+    Machine.tstates += RepeatTStates;
+}
+
+// The ROM's loader has put the expected flag byte in A' and LOAD (carry set) or VERIFY (carry
+// clear) in F'. The block is delivered in one go, then the routine's exit is taken with AF and AF'
+// exchanged as the loader itself leaves them: Z and C both set on success, both clear on failure.
+static void TapeTrapInstruction() {
+    if (Machine.pc != TrapReturnPc) return;
+    if (TapeTrap(Machine.aAlt, Machine.ix, Machine.DE()))
+        Machine.fAlt |= FlagZ | FlagC;
+    else
+        Machine.fAlt &= uint8_t(~(FlagZ | FlagC));
+    uint16_t af = Machine.AF();
+    Machine.SetAF(Machine.AFAlt());
+    Machine.SetAFAlt(af);
+    Machine.pc = LoaderExit;
+}
+
+void ExecuteED() {
+    uint8_t op = FetchByte();
+    CountR(); // the second byte is an opcode fetch too
+    Machine.tstates += EdCycles[op];
+    switch (op) {
+    // IN r,(C); ED 70 only sets the flags.
+    case 0x40: Machine.b = InC(); break;
+    case 0x48: Machine.c = InC(); break;
+    case 0x50: Machine.d = InC(); break;
+    case 0x58: Machine.e = InC(); break;
+    case 0x60: Machine.h = InC(); break;
+    case 0x68: Machine.l = InC(); break;
+    case 0x70: InC(); break;
+    case 0x78: Machine.a = InC(); break;
+    // OUT (C),r; ED 71 writes 0.
+    case 0x41: PortWrite(Machine.c, Machine.b); break;
+    case 0x49: PortWrite(Machine.c, Machine.c); break;
+    case 0x51: PortWrite(Machine.c, Machine.d); break;
+    case 0x59: PortWrite(Machine.c, Machine.e); break;
+    case 0x61: PortWrite(Machine.c, Machine.h); break;
+    case 0x69: PortWrite(Machine.c, Machine.l); break;
+    case 0x71: PortWrite(Machine.c, 0); break;
+    case 0x79: PortWrite(Machine.c, Machine.a); break;
+    // SBC HL,ss and ADC HL,ss
+    case 0x42: Sbc16(Machine.BC()); break;
+    case 0x52: Sbc16(Machine.DE()); break;
+    case 0x62: Sbc16(Machine.HL()); break;
+    case 0x72: Sbc16(Machine.sp); break;
+    case 0x4A: Adc16(Machine.BC()); break;
+    case 0x5A: Adc16(Machine.DE()); break;
+    case 0x6A: Adc16(Machine.HL()); break;
+    case 0x7A: Adc16(Machine.sp); break;
+    // LD (nn),ss and LD ss,(nn)
+    case 0x43: WriteWord(FetchWord(), Machine.BC()); break;
+    case 0x53: WriteWord(FetchWord(), Machine.DE()); break;
+    case 0x63: WriteWord(FetchWord(), Machine.HL()); break;
+    case 0x73: WriteWord(FetchWord(), Machine.sp); break;
+    case 0x4B: Machine.SetBC(ReadWord(FetchWord())); break;
+    case 0x5B: Machine.SetDE(ReadWord(FetchWord())); break;
+    case 0x6B: Machine.SetHL(ReadWord(FetchWord())); break;
+    case 0x7B: Machine.sp = ReadWord(FetchWord()); break;
+    // NEG: the flags of 0 - A.
+    case 0x44:
+    case 0x4C:
+    case 0x54:
+    case 0x5C:
+    case 0x64:
+    case 0x6C:
+    case 0x74:
+    case 0x7C: {
+        uint8_t v = Machine.a;
+        Machine.a = 0;
+        Sub8(v, 0);
+        break;
+    }
+    // RETN and RETI: a plain return; IFF1 is not touched.
+    case 0x45:
+    case 0x4D:
+    case 0x55:
+    case 0x5D:
+    case 0x65:
+    case 0x6D:
+    case 0x75:
+    case 0x7D: Machine.pc = Pop(); break;
+    // IM: mode codes 0 (IM 0), 1 (no interrupt taken), 2 (IM 1), 3 (IM 2).
+    case 0x46:
+    case 0x66: SetInterruptMode(0); break;
+    case 0x4E:
+    case 0x6E: SetInterruptMode(1); break;
+    case 0x56:
+    case 0x76: SetInterruptMode(2); break;
+    case 0x5E:
+    case 0x7E: SetInterruptMode(3); break;
+    // I and R; LD R,A loads bit 7 too, and LD A,R sees R after both of its fetches.
+    case 0x47: Machine.i = Machine.a; break;
+    case 0x4F: Machine.r = Machine.a; break;
+    case 0x57: Machine.a = Machine.i, LoadAFlags(); break;
+    case 0x5F: Machine.a = Machine.r, LoadAFlags(); break;
+    // RRD and RLD: nibbles rotate between the low half of A and the byte at HL.
+    case 0x67:
+    case 0x6F: {
+        uint16_t hl = Machine.HL();
+        uint8_t m = ReadByte(hl), a = Machine.a;
+        if (op == 0x67) {
+            WriteByte(hl, uint8_t((a & 0x0F) << 4 | m >> 4));
+            Machine.a = uint8_t((a & 0xF0) | (m & 0x0F));
+        } else {
+            WriteByte(hl, uint8_t((m & 0x0F) << 4 | (a & 0x0F)));
+            Machine.a = uint8_t((a & 0xF0) | m >> 4);
+        }
+        Machine.f = uint8_t(SzpTable[Machine.a] | (Machine.f & FlagC));
+        break;
+    }
+    // Block moves and compares, one iteration per execution.
+    case 0xA0: BlockLoad(+1); break;
+    case 0xA8: BlockLoad(-1); break;
+    case 0xB0:
+        if (BlockLoad(+1)) Repeat();
+        break;
+    case 0xB8:
+        if (BlockLoad(-1)) Repeat();
+        break;
+    case 0xA1: BlockCompare(+1); break;
+    case 0xA9: BlockCompare(-1); break;
+    case 0xB1:
+        if (BlockCompare(+1)) Repeat();
+        break;
+    case 0xB9:
+        if (BlockCompare(-1)) Repeat();
+        break;
+    case 0xFF: TapeTrapInstruction(); break;
+    default: break; // not executed: only PC, R and the time move
+    }
+}

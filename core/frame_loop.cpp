@@ -1,4 +1,5 @@
 #include "core/cycle_tables.h"
+#include "core/execute_opcode.h"
 #include "core/instruction_sets.h"
 #include "core/machine.h"
 
@@ -35,14 +36,14 @@ void FrameLoop() {
             CountR();
             Machine.tstates += MainCycles[op];
             switch (Machine.indexPrefix) {
-            case 0: ExecuteMain(op); break;
+            case 0: ExecuteOpcode<0>(op); break; // inlined: the hot path
             case 1: ExecuteIX(op); break;
             default: ExecuteIY(op); break;
             }
         }
         // A count of exactly 69888 does not end the frame; the overshoot starts the next one.
         // An interrupt never separates a DD or FD prefix from its instruction.
-        if (Machine.indexPrefix == 0 && Machine.tstates > FrameTStates) {
+        if (Machine.tstates > FrameTStates && Machine.indexPrefix == 0) {
             Machine.tstates -= FrameTStates;
             Machine.frameDone = 1;
             if (Machine.Iff1()) AcceptInterrupt();
