@@ -43,7 +43,7 @@ void FrameLoop() {
         }
         // A count of exactly 69888 does not end the frame; the overshoot starts the next one.
         // An interrupt never separates a DD or FD prefix from its instruction.
-        if (Machine.indexPrefix == 0 && Machine.tstates > FrameTStates) {
+        if (Machine.tstates > FrameTStates && Machine.indexPrefix == 0) {
             Machine.tstates -= FrameTStates;
             Machine.frameDone = 1;
             if (Machine.Iff1()) AcceptInterrupt();

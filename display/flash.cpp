@@ -1,4 +1,11 @@
 #include "display/flash.h"
 
-// Placeholder until the renderer's colour tables exist.
-void FlashSwap() {}
+#include "display/colour_map.h"
+
+void FlashSwap() {
+    for (int a = 128; a < 256; ++a) {
+        uint32_t set = ColourMap.attrPatterns[a][0];
+        ColourMap.attrPatterns[a][0] = ColourMap.attrPatterns[a][1];
+        ColourMap.attrPatterns[a][1] = set;
+    }
+}

@@ -15,7 +15,8 @@ static uint16_t CellLineAddress(int row, int col, int line) {
 static bool CellMatches(int row, int col, int code, uint8_t invert) {
     for (int line = 0; line < 8; ++line) {
         uint8_t glyph = Machine.memory[CharacterSet + (code - 0x20) * 8 + line];
-        if (uint8_t(Machine.memory[CellLineAddress(row, col, line)] ^ invert) != glyph) return false;
+        if (uint8_t(Machine.memory[CellLineAddress(row, col, line)] ^ invert) != glyph)
+            return false;
     }
     return true;
 }
@@ -31,7 +32,8 @@ std::string ScreenRowText(int row) {
     for (int col = 0; col < 32; ++col) {
         int found = -1;
         for (int code = 0x20; code < 0x80 && found < 0; ++code)
-            if (CellMatches(row, col, code, 0x00) || CellMatches(row, col, code, 0xFF)) found = code;
+            if (CellMatches(row, col, code, 0x00) || CellMatches(row, col, code, 0xFF))
+                found = code;
         text += found < 0 ? "░" : CharacterText(found);
     }
     return text;

@@ -1,14 +1,35 @@
-// The tape as the machine sees it: the loader trap and the sampled recording's EAR signal.
+// The tape in the machine's recorder: a TAP image read block by block through the loader trap,
+// or a sampled recording played into the EAR input (media/sampled_tape.h).
 #pragma once
 #include <cstdint>
+#include <cstdio>
 
-// Loads the next block of the open tape image at start (IX) for length (DE) bytes, checking the
-// flag byte; returns non-zero on success, 0 on any failure (also with no tape image open).
+#include "media/sampled_tape.h"
+
+// What is in the recorder. At most one tape is open; it stays open until it is replaced,
+// ejected, or a snapshot is loaded or saved.
+constexpr uint8_t TapeImage = 0;   // TapeKind of a .tap image
+constexpr uint8_t SampledTape = 1; // TapeKind of a .wav or .raw recording
+extern std::FILE* CurrentTape;     // nullptr when the recorder is empty
+extern uint8_t TapeKind;           // TapeImage or SampledTape
+extern uint32_t TapeLength;        // file length in bytes, taken when the tape was opened
+
+// Makes the file the current TAP image. Any tape open before is closed, whether or not this
+// succeeds. The caller reloads the ROM so that the loader trap is placed.
+bool OpenTapeImage(const char* path);
+// Opens a regular file as the current tape of the given kind (shared by the two openers).
+bool InsertTape(const char* path, uint8_t kind);
+// Empties the recorder (eject). Nothing happens when no tape is open.
+void CloseTape();
+// Back to the start of the tape; a recording restarts at its first frame block. Whether a
+// recording plays is not changed.
+void RewindTape();
+// How far the tape has been read, 0 to 1000 of its length (0 for an empty file or none open).
+int TapePositionPermille();
+
+// The ROM loader's trap: reads the next block of the open TAP image and checks its flag byte
+// against `flag`. For a LOAD (carry of F' set) its bytes go to memory from `start` (IX) on,
+// wrapping at 64K; for a VERIFY (carry clear) they are compared with memory and nothing is
+// written. Advances IX and DE, returns 1 when the whole block matched, else 0 (also with no
+// TAP image open).
 uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length);
-
-// A sampled recording is open and playing.
-bool SampledTapeIsPlaying();
-// The EAR level of the playing recording at a T-state of the current frame.
-uint8_t SampledTapeEarLevel(uint32_t tstates);
-// Advances playback by one frame: next frame's samples, or stop at the end.
-void TapeFrameStep();

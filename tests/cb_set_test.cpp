@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "tests/cpu_harness.h"
-#include "tests/prefixed_step.h"
+#include "tests/shift_reference.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST(CbSet, RotatesAndShiftsMatchArithmeticOnEveryOperand) {
                     Machine.f = uint8_t((carry ? FlagC : 0) | Flag3 | Flag5);
                     uint8_t before[8];
                     for (unsigned k = 0; k < 8; ++k) before[k] = RegisterByNumber(k);
-                    StepPrefixed();
+                    Step();
                     ShiftResult want = ExpectedShift(operation, uint8_t(v), carry);
                     ASSERT_EQ(RegisterByNumber(r), want.value)
                         << "op " << std::hex << unsigned(op) << " v " << v << " carry " << carry;
@@ -70,7 +70,7 @@ TEST(CbSet, BitTestsEveryBitOfEveryOperand) {
                     SetUpCB(op);
                     RegisterByNumber(r) = uint8_t(v);
                     Machine.f = fIn;
-                    StepPrefixed();
+                    Step();
                     bool set = (v >> b) & 1;
                     uint8_t want = uint8_t(FlagH | (fIn & FlagC));
                     if (!set) want |= FlagZ | FlagPV;
@@ -93,7 +93,7 @@ TEST(CbSet, ResAndSetChangeOneBitAndKeepF) {
                     SetUpCB(op);
                     RegisterByNumber(r) = uint8_t(v);
                     Machine.f = 0xA9; // includes bit 3, which must survive
-                    StepPrefixed();
+                    Step();
                     unsigned mask = 1u << b;
                     unsigned want = group == 2 ? v & ~mask & 0xFF : v | mask;
                     ASSERT_EQ(RegisterByNumber(r), want) << std::hex << unsigned(op);
@@ -111,7 +111,7 @@ TEST(CbSet, TimeRefreshAndOpcodeOfEveryInstruction) {
     for (unsigned op = 0; op < 256; ++op) {
         SetUpCB(uint8_t(op));
         Machine.r = 0xFF;
-        uint32_t t = StepPrefixed();
+        uint32_t t = Step();
         bool memory = (op & 7) == 6;
         bool bit = (op & 0xC0) == 0x40;
         uint32_t want = memory ? (bit ? 12 : 15) : 8;
@@ -128,20 +128,20 @@ TEST(CbSet, MemoryOperandInRomKeepsMemoryButSetsFlags) {
     SetUpCB(0x06); // RLC (HL)
     Machine.SetHL(0x1000);
     Machine.memory[0x1000] = 0x80;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.memory[0x1000], 0x80);
     EXPECT_EQ(Machine.f, FlagC); // result 0x01: odd parity, not zero
 
     SetUpCB(0xC6); // SET 0,(HL)
     Machine.SetHL(0x0000);
     Machine.memory[0x0000] = 0x00;
-    EXPECT_EQ(StepPrefixed(), 15u);
+    EXPECT_EQ(Step(), 15u);
     EXPECT_EQ(Machine.memory[0x0000], 0x00);
 
     SetUpCB(0x3E); // SRL (HL) at the first RAM byte is stored
     Machine.SetHL(0x4000);
     Machine.memory[0x4000] = 0x01;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.memory[0x4000], 0x00);
     EXPECT_EQ(Machine.f, FlagZ | FlagPV | FlagC);
 }

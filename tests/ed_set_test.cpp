@@ -8,7 +8,7 @@
 #include "peripherals/input_state.h"
 #include "peripherals/ports.h"
 #include "tests/cpu_harness.h"
-#include "tests/prefixed_step.h"
+#include "tests/shift_reference.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ TEST(EdSet, TimeRefreshAndNoOpsOfEverySecondByte) {
         Machine.SetBC(0x0001); // block instructions run their last iteration
         Machine.r = 0x7F;
         Registers before = Snapshot();
-        uint32_t t = StepPrefixed();
+        uint32_t t = Step();
         EXPECT_EQ(t, ManualTStates(op)) << std::hex << op;
         if (op != 0x4F) { // LD R,A loads it
             EXPECT_EQ(Machine.r, 0x01) << std::hex << op;
@@ -111,10 +111,10 @@ TEST(EdSet, TimeRefreshAndNoOpsOfEverySecondByte) {
     for (uint8_t op : {uint8_t(0xED), uint8_t(0xCB), uint8_t(0xDD)}) {
         SetUpED({0xED, op, 0xED, 0x44});
         Machine.a = 1;
-        EXPECT_EQ(StepPrefixed(), 8u);
+        EXPECT_EQ(Step(), 8u);
         EXPECT_EQ(Machine.pc, CodeAt + 2);
         EXPECT_EQ(Machine.a, 1);
-        StepPrefixed();
+        Step();
         EXPECT_EQ(Machine.a, 0xFF);
     }
 }
@@ -139,7 +139,7 @@ TEST(EdSet, AdcAndSbcHlAgreeWithSignedArithmetic) {
                     if (ss == 1) Machine.SetDE(v);
                     if (ss == 3) Machine.sp = v;
                     Machine.f = uint8_t((carry ? FlagC : 0) | Flag3 | Flag5);
-                    StepPrefixed();
+                    Step();
                     Wide want = subtract ? ReferenceSbc16(hl, operand, carry)
                                          : ReferenceAdc16(hl, operand, carry);
                     ASSERT_EQ(Machine.HL(), want.value)
@@ -159,7 +159,7 @@ TEST(EdSet, NegAgreesWithSignedNegation) {
             SetUpED({0xED, op});
             Machine.a = uint8_t(a);
             Machine.f = 0xFF;
-            StepPrefixed();
+            Step();
             int negated = -int(int8_t(a));
             uint8_t want = FlagN;
             if (uint8_t(negated) & 0x80) want |= FlagS;
@@ -181,11 +181,11 @@ TEST(EdSet, SixteenBitLoadsThroughMemory) {
         Machine.SetBC(0x0102), Machine.SetDE(0x0304), Machine.SetHL(0x0506), Machine.sp = 0x0708;
         uint16_t value[4] = {0x0102, 0x0304, 0x0506, 0x0708};
         Machine.f = 0xD7;
-        EXPECT_EQ(StepPrefixed(), 20u);
+        EXPECT_EQ(Step(), 20u);
         EXPECT_EQ(Machine.memory[0x9000], value[ss] & 0xFF);
         EXPECT_EQ(Machine.memory[0x9001], value[ss] >> 8);
         Machine.memory[0x9000] = 0xCD, Machine.memory[0x9001] = 0xAB;
-        StepPrefixed();
+        Step();
         uint16_t loaded[4] = {Machine.BC(), Machine.DE(), Machine.HL(), Machine.sp};
         EXPECT_EQ(loaded[ss], 0xABCD);
         EXPECT_EQ(Machine.pc, CodeAt + 8);
@@ -194,36 +194,59 @@ TEST(EdSet, SixteenBitLoadsThroughMemory) {
     // The high byte of a word at 0xFFFF is at 0x0000; a store at 0x3FFF keeps only 0x4000's byte.
     SetUpED({0xED, 0x5B, 0xFF, 0xFF, 0xED, 0x53, 0xFF, 0x3F});
     Machine.memory[0xFFFF] = 0x34, Machine.memory[0x0000] = 0x12;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.DE(), 0x1234);
     Machine.memory[0x3FFF] = 0x00;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.memory[0x3FFF], 0x00);
     EXPECT_EQ(Machine.memory[0x4000], 0x12);
 }
 
-TEST(EdSet, ReturnsAndInterruptModesLeaveIff1Alone) {
+// Runs one instruction with IFF1 set and ends the frame after it. Mode code 1 takes no
+// interrupt there, so nothing but the instruction changes the machine.
+static uint32_t StepWithIff1Set() {
+    Machine.interruptState = Iff1Bit | 1;
+    Machine.tstates = FrameTStates;
+    FrameLoop();
+    return Machine.tstates;
+}
+
+TEST(EdSet, ReturnsPopPcAndLeaveIff1Alone) {
     for (uint8_t op : {0x45, 0x4D, 0x55, 0x5D, 0x65, 0x6D, 0x75, 0x7D}) {
-        for (uint8_t state : {uint8_t(0x00), uint8_t(Iff1Bit | 2)}) {
+        for (bool iff1 : {false, true}) {
             SetUpED({0xED, op});
             Machine.sp = 0xFFFF;
             Machine.memory[0xFFFF] = 0x34, Machine.memory[0x0000] = 0x12;
-            Machine.interruptState = state;
-            StepPrefixed();
+            iff1 ? StepWithIff1Set() : Step();
             EXPECT_EQ(Machine.pc, 0x1234);
             EXPECT_EQ(Machine.sp, 0x0001);
-            EXPECT_EQ(Machine.interruptState, state);
+            EXPECT_EQ(Machine.Iff1(), iff1);
         }
     }
-    // Mode codes: 0 for IM 0, 1 for the mode that takes no interrupt, 2 for IM 1, 3 for IM 2.
+}
+
+// IM as the frame's interrupt sees it: codes 0 and 2 (IM 0, IM 1) restart at 0x0038, code 3
+// (IM 2) takes its vector from I * 256 + 0xFF, and code 1 takes nothing, leaving IFF1 set.
+TEST(EdSet, InterruptModeDecidesTheFrameInterrupt) {
     const std::pair<uint8_t, uint8_t> modes[] = {{0x46, 0}, {0x66, 0}, {0x4E, 1}, {0x6E, 1},
                                                  {0x56, 2}, {0x76, 2}, {0x5E, 3}, {0x7E, 3}};
     for (auto [op, code] : modes) {
-        for (uint8_t iff : {uint8_t(0), Iff1Bit}) {
-            SetUpED({0xED, op});
-            Machine.interruptState = uint8_t(iff | (3 - code));
-            StepPrefixed();
-            EXPECT_EQ(Machine.interruptState, iff | code) << std::hex << unsigned(op);
+        SetUpED({0xED, op});
+        Machine.i = 0x90;
+        Poke(0x90FF, {0x34, 0x12});
+        Machine.interruptState = uint8_t(Iff1Bit | (3 - code));
+        Machine.tstates = FrameTStates;
+        FrameLoop();
+        EXPECT_EQ(Machine.InterruptMode(), code) << std::hex << unsigned(op);
+        uint16_t next = CodeAt + 2;
+        if (code == 1) {
+            EXPECT_EQ(Machine.pc, next);
+            EXPECT_TRUE(Machine.Iff1());
+            EXPECT_EQ(Machine.sp, 0xF000);
+        } else {
+            EXPECT_EQ(Machine.pc, code == 3 ? 0x1234 : 0x0038) << std::hex << unsigned(op);
+            EXPECT_FALSE(Machine.Iff1());
+            EXPECT_EQ(ReadWord(Machine.sp), next);
         }
     }
 }
@@ -232,23 +255,21 @@ TEST(EdSet, TransfersWithIAndR) {
     // LD R,A loads bit 7; LD A,R then sees the low bits counted up by its own two fetches.
     SetUpED({0xED, 0x4F, 0xED, 0x5F});
     Machine.a = 0x80;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.r, 0x80);
     Machine.f = FlagC;
-    Machine.interruptState = Iff1Bit;
-    StepPrefixed();
+    StepWithIff1Set();
     EXPECT_EQ(Machine.a, 0x82);
     EXPECT_EQ(Machine.f, FlagS | FlagPV | FlagC); // P/V reports IFF1
 
     SetUpED({0xED, 0x47, 0xED, 0x57});
     Machine.a = 0x00;
     Machine.f = 0xFF;
-    Machine.interruptState = 0;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.i, 0x00);
     EXPECT_EQ(Machine.f, 0xFF); // LD I,A leaves F
     Machine.a = 0x55;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.a, 0x00);
     EXPECT_EQ(Machine.f, FlagZ | FlagC); // IFF1 clear: P/V 0; H, N, 3, 5 cleared
 }
@@ -268,7 +289,7 @@ TEST(EdSet, RldAndRrdRotateTwelveBits) {
                 unsigned twelve = m << 4 | lowA;
                 unsigned rotated = left ? ((twelve << 4) | (twelve >> 8)) & 0xFFF
                                         : ((twelve >> 4) | (twelve << 8)) & 0xFFF;
-                EXPECT_EQ(StepPrefixed(), 18u);
+                EXPECT_EQ(Step(), 18u);
                 uint8_t wantA = uint8_t(highA | (rotated & 0xF));
                 ASSERT_EQ(Machine.memory[0x9000], rotated >> 4);
                 ASSERT_EQ(Machine.a, wantA);
@@ -284,7 +305,7 @@ TEST(EdSet, RldAndRrdRotateTwelveBits) {
     Machine.SetHL(0x2000);
     Machine.memory[0x2000] = 0x12;
     Machine.a = 0x34;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.memory[0x2000], 0x12);
     EXPECT_EQ(Machine.a, 0x31);
 }
@@ -299,7 +320,7 @@ TEST(EdSet, InputThroughCUsesBAsHighByte) {
         EarLevel = 0;
         Machine.SetBC(0xFEFE), Machine.SetDE(0x1111), Machine.SetHL(0x2222), Machine.a = 0x33;
         Machine.f = FlagC | FlagN | FlagH;
-        StepPrefixed();
+        Step();
         uint8_t regs[8] = {Machine.b, Machine.c, Machine.d, Machine.e,
                            Machine.h, Machine.l, 0,         Machine.a};
         uint8_t was[8] = {0xFE, 0xFE, 0x11, 0x11, 0x22, 0x22, 0, 0x33};
@@ -311,7 +332,7 @@ TEST(EdSet, InputThroughCUsesBAsHighByte) {
     SetUpED({0xED, 0x78});
     EarLevel = 1;
     Machine.SetBC(0xFFFE);
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.a, 0xFF);
     EXPECT_EQ(Machine.f, FlagS | FlagPV);
     std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
@@ -324,14 +345,14 @@ TEST(EdSet, OutputThroughCSendsRegisterOrZero) {
         BorderLog.colour = 7;
         Machine.SetBC(0x15FE), Machine.SetDE(0x1213), Machine.SetHL(0x1314), Machine.a = 0x16;
         uint8_t values[8] = {0x15, 0xFE, 0x12, 0x13, 0x13, 0x14, 0x00, 0x16};
-        StepPrefixed();
+        Step();
         ASSERT_EQ(BeeperLog.count, 1);
         EXPECT_EQ(BorderLog.colour, values[r] & 7) << r;
         EXPECT_EQ(BeeperLog.level[0], (values[r] >> 4) & 1) << r;
     }
     SetUpED({0xED, 0x79}); // C selects the port: 0xFD is not the ULA
     Machine.SetBC(0x00FD);
-    StepPrefixed();
+    Step();
     EXPECT_EQ(BeeperLog.count, 0);
 }
 
@@ -342,14 +363,14 @@ TEST(EdSet, SingleBlockTransfersAndCompares) {
         Machine.SetHL(0x9000), Machine.SetDE(0xA000), Machine.SetBC(0x0002);
         Machine.memory[0x9000] = 0x5C;
         Machine.f = 0xFF;
-        StepPrefixed();
+        Step();
         EXPECT_EQ(Machine.memory[0xA000], 0x5C);
         EXPECT_EQ(Machine.HL(), up ? 0x9001 : 0x8FFF);
         EXPECT_EQ(Machine.DE(), up ? 0xA001 : 0x9FFF);
         EXPECT_EQ(Machine.BC(), 0x0001);
         EXPECT_EQ(Machine.f, FlagS | FlagZ | FlagPV | FlagC);
         Machine.pc = CodeAt;
-        StepPrefixed();
+        Step();
         EXPECT_EQ(Machine.f, FlagS | FlagZ | FlagC);
     }
     // CPI / CPD against subtraction: A is kept, flags of A - byte with P/V from BC, C kept.
@@ -360,7 +381,7 @@ TEST(EdSet, SingleBlockTransfersAndCompares) {
             Machine.SetHL(0x9000), Machine.SetBC(0x0005);
             Machine.memory[0x9000] = uint8_t(v);
             Machine.f = FlagC;
-            StepPrefixed();
+            Step();
             int diff = int(a) - int(v);
             uint8_t want = FlagN | FlagPV | FlagC;
             if (uint8_t(diff) & 0x80) want |= FlagS;
@@ -380,7 +401,7 @@ TEST(EdSet, RepeatingCompareStopsOnMatchOrCount) {
     Poke(0x9000, {0x10, 0x20, 0x30, 0x42, 0x50});
     Machine.a = 0x42, Machine.SetHL(0x9000), Machine.SetBC(0x0010);
     std::vector<uint32_t> times;
-    while (Machine.pc == CodeAt) times.push_back(StepPrefixed());
+    while (Machine.pc == CodeAt) times.push_back(Step());
     EXPECT_EQ(times, (std::vector<uint32_t>{21, 21, 21, 16}));
     EXPECT_EQ(Machine.HL(), 0x9004);
     EXPECT_EQ(Machine.BC(), 0x000C);
@@ -390,7 +411,7 @@ TEST(EdSet, RepeatingCompareStopsOnMatchOrCount) {
     SetUpED({0xED, 0xB9});
     Machine.a = 0x42, Machine.SetHL(0x9002), Machine.SetBC(0x0003);
     times.clear();
-    while (Machine.pc == CodeAt) times.push_back(StepPrefixed());
+    while (Machine.pc == CodeAt) times.push_back(Step());
     EXPECT_EQ(times, (std::vector<uint32_t>{21, 21, 16}));
     EXPECT_EQ(Machine.HL(), 0x8FFF);
     EXPECT_EQ(Machine.f & (FlagZ | FlagPV), 0);
@@ -399,7 +420,7 @@ TEST(EdSet, RepeatingCompareStopsOnMatchOrCount) {
     SetUpED({0xED, 0xB1});
     Poke(0x9000, {0x10, 0x20, 0x30});
     Machine.a = 0x30, Machine.SetHL(0x9000), Machine.SetBC(0x0003);
-    while (Machine.pc == CodeAt) StepPrefixed();
+    while (Machine.pc == CodeAt) Step();
     EXPECT_EQ(Machine.f & (FlagZ | FlagPV), FlagZ);
 }
 
@@ -420,7 +441,7 @@ TEST(EdSet, LdirWithZeroCountCopiesWholeAddressSpace) {
         }
         uint64_t steps = 0, total = 0, repeating = 0;
         while (Machine.pc == 0x0100) {
-            uint32_t t = StepPrefixed();
+            uint32_t t = Step();
             ++steps, total += t;
             if (Machine.pc == 0x0100) repeating += t == 21;
         }
@@ -434,13 +455,46 @@ TEST(EdSet, LdirWithZeroCountCopiesWholeAddressSpace) {
     }
 }
 
+// A frame can end between two iterations. 3328 iterations of 21 reach exactly 69888, which does
+// not end the frame, so the first frame takes one more; the copy then ends in the 20th frame.
+TEST(EdSet, LdirRunsAcrossFrames) {
+    CleanMachine();
+    LoadCode(0x0100, {0xED, 0xB0, 0x76}); // LDIR, then HALT
+    Machine.SetHL(0x8000), Machine.SetDE(0x8000), Machine.SetBC(0);
+    FrameLoop();
+    uint32_t firstFrame = FrameTStates / 21 + 1;
+    EXPECT_EQ(Machine.BC(), 65536 - firstFrame);
+    EXPECT_EQ(Machine.tstates, firstFrame * 21 - FrameTStates);
+    EXPECT_EQ(Machine.pc, 0x0100);
+    int frames = 1;
+    while (!Machine.halted && frames < 100) FrameLoop(), ++frames;
+    uint64_t total = 65535ull * 21 + 16 + 4; // the copy and the HALT
+    EXPECT_EQ(frames, int(total / FrameTStates) + 1);
+    EXPECT_EQ(Machine.BC(), 0);
+    EXPECT_EQ(Machine.HL(), 0x8000);
+}
+
+// A DD or FD before ED only adds its own fetch: 4 T-states and one count of R.
+TEST(EdSet, IndexPrefixBeforeEdOnlyAddsItsFetch) {
+    for (uint8_t prefix : {uint8_t(0xDD), uint8_t(0xFD)}) {
+        SetUpED({prefix, 0xED, 0x44, 0xED, 0x44});
+        Machine.a = 0x01;
+        Machine.r = 0x00;
+        EXPECT_EQ(Step(), 12u);
+        EXPECT_EQ(Machine.r, 3);
+        EXPECT_EQ(Machine.a, 0xFF);
+        EXPECT_EQ(Step(), 8u); // the prefix is gone
+        EXPECT_EQ(Machine.a, 0x01);
+    }
+}
+
 // The loader trap is only live at its place in the ROM loader (ED FF at 0x056A).
 TEST(EdSet, TrapWithNoTapeReportsFailureToTheLoader) {
     SetUpED({});
     LoadCode(0x056A, {0xED, 0xFF});
     Machine.SetAF(0x1234), Machine.SetAFAlt(0x00FF); // A' flag byte 0, F' all set
     Machine.ix = 0x8000, Machine.SetDE(0x0011);
-    EXPECT_EQ(StepPrefixed(), 8u);
+    EXPECT_EQ(Step(), 8u);
     EXPECT_EQ(Machine.pc, 0x05E2);
     EXPECT_EQ(Machine.AF(), 0x00FF & ~(FlagZ | FlagC)); // F' lost Z and C, then exchanged
     EXPECT_EQ(Machine.AFAlt(), 0x1234);
@@ -450,7 +504,7 @@ TEST(EdSet, TrapWithNoTapeReportsFailureToTheLoader) {
     SetUpED({0xED, 0xFF}); // anywhere else: an 8 T-state no-op
     Machine.SetAF(0x1234), Machine.SetAFAlt(0x00FF);
     Registers before = Snapshot();
-    EXPECT_EQ(StepPrefixed(), 8u);
+    EXPECT_EQ(Step(), 8u);
     EXPECT_EQ(Machine.pc, CodeAt + 2);
     EXPECT_TRUE(Snapshot() == before);
 }

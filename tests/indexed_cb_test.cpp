@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
-#include <vector>
 
 #include "tests/cpu_harness.h"
-#include "tests/prefixed_step.h"
+#include "tests/shift_reference.h"
 
 namespace {
 
@@ -38,7 +36,7 @@ TEST(IndexedCb, RotatesAndShiftsOnTheIndexedByteMatchArithmetic) {
                 SetUpIndexed(0xDD, 0x05, op);
                 Machine.memory[0xA005] = uint8_t(v);
                 Machine.f = uint8_t((carry ? FlagC : 0) | Flag3 | Flag5);
-                StepPrefixed();
+                Step();
                 ShiftResult want = ExpectedShift(operation, uint8_t(v), carry);
                 ASSERT_EQ(Machine.memory[0xA005], want.value)
                     << std::hex << unsigned(op) << " " << v;
@@ -58,7 +56,7 @@ TEST(IndexedCb, BitResSetOnTheIndexedByte) {
             SetUpIndexed(0xFD, 0xFE, uint8_t(0x46 | b << 3));
             Machine.memory[0xBFFE] = uint8_t(v);
             Machine.f = 0xFF;
-            StepPrefixed();
+            Step();
             bool set = (v >> b) & 1;
             uint8_t want = FlagH | FlagC;
             if (!set) want |= FlagZ | FlagPV;
@@ -69,13 +67,13 @@ TEST(IndexedCb, BitResSetOnTheIndexedByte) {
             SetUpIndexed(0xDD, 0x7F, uint8_t(0x86 | b << 3)); // RES b,(IX+127)
             Machine.memory[0xA07F] = uint8_t(v);
             Machine.f = 0x28;
-            StepPrefixed();
+            Step();
             EXPECT_EQ(Machine.memory[0xA07F], v & ~(1u << b) & 0xFF);
             EXPECT_EQ(Machine.f, 0x28);
 
             SetUpIndexed(0xFD, 0x80, uint8_t(0xC6 | b << 3)); // SET b,(IY-128)
             Machine.memory[0xBF80] = uint8_t(v);
-            StepPrefixed();
+            Step();
             EXPECT_EQ(Machine.memory[0xBF80], v | (1u << b));
         }
     }
@@ -93,7 +91,7 @@ TEST(IndexedCb, TimeRefreshAndNoOpColumnsOfEveryOperationByte) {
             Machine.f = 0x00;
             Machine.r = 0x7F;
             Registers before = Snapshot();
-            uint32_t t = StepPrefixed();
+            uint32_t t = Step();
             bool memory = (op & 7) == 6;
             uint32_t want = !memory ? 16 : (op & 0xC0) == 0x40 ? 20 : 23;
             EXPECT_EQ(t, want) << std::hex << op;
@@ -119,7 +117,7 @@ TEST(IndexedCb, AddressWrapsAndRomDiscardsWritesButNotFlags) {
     SetUpIndexed(0xFD, 0xFF, 0x3E); // SRL (IY-1) with IY = 0: the byte at 0xFFFF
     Machine.iy = 0x0000;
     Machine.memory[0xFFFF] = 0x03;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.memory[0xFFFF], 0x01);
     EXPECT_EQ(Machine.f, FlagC);
 
@@ -127,7 +125,7 @@ TEST(IndexedCb, AddressWrapsAndRomDiscardsWritesButNotFlags) {
     Machine.ix = 0xFFF0;
     Machine.memory[0x006F] = 0x00;
     Machine.f = FlagC;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.memory[0x006F], 0x00);
     EXPECT_EQ(Machine.f, FlagZ | FlagPV); // the result 0x00 that was not stored
 
@@ -135,7 +133,7 @@ TEST(IndexedCb, AddressWrapsAndRomDiscardsWritesButNotFlags) {
     Machine.ix = 0x3FFF;
     Machine.memory[0x3FFF] = 0x80;
     Machine.f = FlagC;
-    StepPrefixed();
+    Step();
     EXPECT_EQ(Machine.memory[0x3FFF], 0x80);
     EXPECT_EQ(Machine.f, FlagC); // 0x01: odd parity, bit 7 carried out
 
@@ -143,22 +141,7 @@ TEST(IndexedCb, AddressWrapsAndRomDiscardsWritesButNotFlags) {
     Machine.iy = 0x1000;
     Machine.f = 0x00;
     Machine.memory[0x1002] = 0x00;
-    EXPECT_EQ(StepPrefixed(), 23u);
+    EXPECT_EQ(Step(), 23u);
     EXPECT_EQ(Machine.memory[0x1002], 0x00);
     EXPECT_EQ(Machine.f, 0x00);
-}
-
-// Called the way the index sets call it: PC at the displacement, the index register's value.
-TEST(IndexedCb, DirectCallReadsDisplacementThenOperation) {
-    CleanMachine();
-    Poke(0x9000, {0x05, 0x06}); // RLC (X+5)
-    Machine.pc = 0x9000;
-    Machine.memory[0x8005] = 0x81;
-    Machine.r = 0x10;
-    ExecuteIndexedCB(0x8000);
-    EXPECT_EQ(Machine.memory[0x8005], 0x03);
-    EXPECT_EQ(Machine.f, FlagPV | FlagC);
-    EXPECT_EQ(Machine.pc, 0x9002);
-    EXPECT_EQ(Machine.r, 0x10);
-    EXPECT_EQ(Machine.tstates, 19u); // 23 less the 4 of the prefix already charged
 }

@@ -1,37 +1,10 @@
-// Support for the CB, ED and indexed-CB tests: stepping one prefixed instruction, and reference
-// models of the rotates and shifts that do not share the processor's formulas.
+// Reference models of the rotates and shifts of the CB sets, from whole-number arithmetic rather
+// than the processor's own formulas.
 #pragma once
 #include <bit>
 #include <cstdint>
 
-#include "core/cycle_tables.h"
-#include "core/instruction_sets.h"
 #include "core/machine.h"
-
-// Runs one CB, ED, DD/FD CB or DD/FD ED instruction at PC the way FrameLoop hands it on: every
-// opcode fetch counts R and charges its MainCycles entry, DD and FD select the index register.
-// IFF1 and the interrupt mode are left alone and no frame ends. Returns the T-states taken.
-inline uint32_t StepPrefixed() {
-    uint32_t start = Machine.tstates;
-    for (;;) {
-        uint8_t op = FetchByte();
-        Machine.opcode = op;
-        CountR();
-        Machine.tstates += MainCycles[op];
-        if (op == 0xDD || op == 0xFD) {
-            Machine.indexPrefix = op == 0xDD ? 1 : 2;
-            continue;
-        }
-        if (op == 0xCB && Machine.indexPrefix)
-            ExecuteIndexedCB(Machine.indexPrefix == 1 ? Machine.ix : Machine.iy);
-        else if (op == 0xCB)
-            ExecuteCB();
-        else if (op == 0xED)
-            ExecuteED();
-        Machine.indexPrefix = 0;
-        return Machine.tstates - start;
-    }
-}
 
 // What a rotate or shift should give, from whole-number arithmetic: RLC/RRC are 8-bit rotations,
 // RL/RR rotate the 9-bit value carry:byte, the shifts multiply or divide by two.

@@ -1,0 +1,9 @@
+// Loading and saving by file name: the reader is chosen by the extension.
+#pragma once
+
+// ".sna"/".SNA" snapshot, ".tap"/".TAP" tape image, ".wav"/".WAV"/".raw"/".RAW" recording;
+// any other extension (or none) is refused with nothing changed. A loaded snapshot ejects the
+// tape. On success the caller reloads the ROM (LoadRom) to place or remove the loader trap.
+bool LoadFile(const char* path);
+// Saves a snapshot whatever the extension; on success the tape is ejected.
+bool SaveFile(const char* path);

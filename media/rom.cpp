@@ -1,0 +1,62 @@
+#include "media/rom.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "core/builtin_rom.h"
+#include "core/machine.h"
+#include "media/tape.h"
+
+std::string ProgramFolder;
+std::string RomPath;
+std::string TitleName;
+
+static uint8_t RomFileBuffer[65536];
+
+void SetProgramFolder(const std::string& folder) {
+    ProgramFolder = folder;
+    while (ProgramFolder.size() > 1 &&
+           (ProgramFolder.back() == '/' || ProgramFolder.back() == '\\'))
+        ProgramFolder.pop_back();
+    RomPath = ProgramFolder.empty()
+                  ? std::string()
+                  : (std::filesystem::path(ProgramFolder) / "spectrum.rom").string();
+}
+
+// The file's bytes from address 0 upward; anything past the 64 KB address space is left out.
+static bool LoadRomFile() {
+    if (RomPath.empty()) return false;
+    std::FILE* f = std::fopen(RomPath.c_str(), "rb");
+    if (!f) return false;
+    const size_t got = std::fread(RomFileBuffer, 1, sizeof RomFileBuffer, f);
+    const bool failed = std::ferror(f); // a folder of that name opens but cannot be read
+    std::fclose(f);
+    if (failed) return false;
+    std::memcpy(Machine.memory, RomFileBuffer, got);
+    return true;
+}
+
+bool LoadRom() {
+    if (LoadRomFile()) return true;
+    std::memcpy(Machine.memory, BuiltinRom, sizeof BuiltinRom);
+    if (CurrentTape && TapeKind == TapeImage) {
+        Machine.memory[TapeTrapAddress] = 0xED;
+        Machine.memory[TapeTrapAddress + 1] = 0xFF;
+    }
+    return false;
+}
+
+void ResetSpectrum() {
+    const bool fromFile = LoadRom();
+    if (!CurrentTape) TitleName = fromFile ? "Disk ROM" : "ROM";
+    ResetMachine();
+}
+
+void FillMemoryAtPowerOn() {
+    uint32_t state = 1;
+    for (uint32_t k = 0; k < 65536; ++k) {
+        state = state * 214013u + 2531011u;
+        Machine.memory[k] = uint8_t(state >> 16); // the low byte of (state >> 16) & 0x7FFF
+    }
+}

@@ -1,0 +1,148 @@
+#include "media/snapshot.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
+#include "core/machine.h"
+#include "peripherals/ports.h"
+
+// Header offsets, all pairs low byte first.
+enum : uint32_t {
+    OffI = 0,
+    OffHLAlt = 1,
+    OffDEAlt = 3,
+    OffBCAlt = 5,
+    OffAFAlt = 7,
+    OffHL = 9,
+    OffDE = 11,
+    OffBC = 13,
+    OffIY = 15,
+    OffIX = 17,
+    OffInterrupt = 19, // bit 2: the format's IFF2, which carries our one flip-flop IFF1
+    OffR = 20,
+    OffAF = 21,
+    OffSP = 23,
+    OffMode = 25, // 0, 1 or 2 for IM 0, IM 1, IM 2
+    OffBorder = 26,
+};
+constexpr uint8_t SnaIffBit = 0x04;
+constexpr uint8_t ModeCodeIm1 = 2, ModeCodeIm2 = 3; // interruptState codes
+
+static uint8_t SnapshotBuffer[SnapshotSize];
+
+static uint16_t Word(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+static void PutWord(uint8_t* p, uint16_t v) { p[0] = uint8_t(v), p[1] = uint8_t(v >> 8); }
+
+bool LoadSnapshot(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    // The whole file is read before anything is stored, so a short or unreadable file leaves
+    // the machine exactly as it was.
+    const size_t got = std::fread(SnapshotBuffer, 1, SnapshotSize, f);
+    std::fclose(f);
+    if (got != SnapshotSize) return false;
+
+    const uint8_t* h = SnapshotBuffer;
+    MachineRecord& m = Machine;
+    m.i = h[OffI];
+    m.SetHLAlt(Word(h + OffHLAlt));
+    m.SetDEAlt(Word(h + OffDEAlt));
+    m.SetBCAlt(Word(h + OffBCAlt));
+    m.SetAFAlt(Word(h + OffAFAlt));
+    m.SetHL(Word(h + OffHL));
+    m.SetDE(Word(h + OffDE));
+    m.SetBC(Word(h + OffBC));
+    m.iy = Word(h + OffIY);
+    m.ix = Word(h + OffIX);
+    m.interruptState = (h[OffInterrupt] & SnaIffBit) ? Iff1Bit : 0;
+    m.r = h[OffR];
+    m.SetAF(Word(h + OffAF));
+    m.sp = Word(h + OffSP);
+    if (h[OffMode] == 1) m.interruptState |= ModeCodeIm1;
+    if (h[OffMode] == 2) m.interruptState |= ModeCodeIm2;
+    BorderLog.colour = h[OffBorder] & 7;
+    std::memcpy(m.memory + RomSize, h + SnapshotHeaderSize, SnapshotRamSize);
+    m.pc = Pop(); // the format has no PC: the writer left it on the stack
+    return true;
+}
+
+static void BuildSnapshot() {
+    uint8_t* h = SnapshotBuffer;
+    const MachineRecord& m = Machine;
+    h[OffI] = m.i;
+    PutWord(h + OffHLAlt, m.HLAlt());
+    PutWord(h + OffDEAlt, m.DEAlt());
+    PutWord(h + OffBCAlt, m.BCAlt());
+    PutWord(h + OffAFAlt, m.AFAlt());
+    PutWord(h + OffHL, m.HL());
+    PutWord(h + OffDE, m.DE());
+    PutWord(h + OffBC, m.BC());
+    PutWord(h + OffIY, m.iy);
+    PutWord(h + OffIX, m.ix);
+    h[OffInterrupt] = m.Iff1() ? SnaIffBit : 0;
+    h[OffR] = m.r;
+    PutWord(h + OffAF, m.AF());
+    PutWord(h + OffSP, m.sp);
+    // Code 1 (ED 4E) has no value of its own; a real Z80 runs IM 0 there, so it is stored as 0.
+    const uint8_t mode = m.InterruptMode();
+    h[OffMode] = mode == ModeCodeIm1 ? 1 : mode == ModeCodeIm2 ? 2 : 0;
+    h[OffBorder] = BorderLog.colour;
+    std::memcpy(h + SnapshotHeaderSize, m.memory + RomSize, SnapshotRamSize);
+}
+
+// A new file beside the target, so that the finished file can replace it in one rename.
+static std::FILE* CreateTempBeside(const std::string& target, std::string& temp) {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = target + ".tmp" + std::to_string((stamp + attempt) & 0xFFFFFF);
+        if (std::FILE* f = std::fopen(temp.c_str(), "wbx")) return f; // never an existing file
+    }
+    return nullptr;
+}
+
+static bool FlushToDisk(std::FILE* f) {
+    if (std::fflush(f) != 0) return false;
+#if defined(__unix__) || defined(__APPLE__)
+    if (fsync(fileno(f)) != 0) return false;
+#endif
+    return true;
+}
+
+bool SaveSnapshot(const char* path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target(path);
+    // Replace what a symbolic link points at, not the link.
+    if (fs::is_symlink(target, ec)) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    std::string temp;
+    std::FILE* f = CreateTempBeside(target.string(), temp);
+    if (!f) return false;
+
+    const uint16_t pc = Machine.pc, sp = Machine.sp;
+    Push(Machine.pc); // below 0x4000 the push is discarded, as the processor's would be
+    BuildSnapshot();
+    bool ok = std::fwrite(SnapshotBuffer, 1, SnapshotSize, f) == SnapshotSize;
+    ok = ok && FlushToDisk(f);
+    ok = std::fclose(f) == 0 && ok;
+    Machine.pc = pc, Machine.sp = sp;
+
+    if (ok) {
+        // The replacement keeps the permissions of the file it replaces.
+        fs::file_status old = fs::status(target, ec);
+        if (!ec && fs::exists(old)) fs::permissions(temp, old.permissions(), ec);
+        fs::rename(temp, target, ec);
+        ok = !ec;
+    }
+    if (!ok) fs::remove(temp, ec);
+    return ok;
+}

@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/builtin_rom.h"
+#include "core/machine.h"
+#include "media/rom.h"
+#include "media/tape.h"
+#include "media_files.h"
+#include "tests/cpu_harness.h"
+
+namespace {
+
+constexpr uint8_t Header = 0x00, Data = 0xFF;
+
+// A clean machine with the tape file open and F' set up for a LOAD.
+struct TapFixture : ::testing::Test {
+    ScratchDir dir;
+    void Insert(const Bytes& tap) {
+        WriteBytes(dir / "t.tap", tap);
+        CleanMachine();
+        ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+        Machine.fAlt = FlagC;
+    }
+    // What the ED FF instruction hands over: A', IX and DE.
+    uint8_t Trap(uint8_t flag, uint16_t ix, uint16_t de) {
+        Machine.ix = ix;
+        Machine.SetDE(de);
+        return TapeTrap(flag, ix, de);
+    }
+    bool Holds(uint16_t addr, const Bytes& bytes) {
+        for (size_t i = 0; i < bytes.size(); ++i)
+            if (Machine.memory[uint16_t(addr + i)] != bytes[i]) return false;
+        return true;
+    }
+    void TearDown() override { CloseTape(); }
+};
+
+TEST_F(TapFixture, HeaderThenDataBlocksLoadInOrder) {
+    const Bytes header = Pattern(17, 1), screen = Pattern(6912, 2);
+    Insert(Concat({TapBlock(Header, header), TapBlock(Data, screen)}));
+    EXPECT_EQ(TapeLength, 17u + 4 + 6912 + 4);
+
+    EXPECT_EQ(Trap(Header, 0xFFEE, 17), 1);
+    EXPECT_TRUE(Holds(0xFFEE, header));
+    EXPECT_EQ(Machine.ix, 0xFFFF);
+    EXPECT_EQ(Machine.DE(), 0);
+    EXPECT_EQ(Machine.memory[0xFFFF], 0); // one past the block: untouched
+
+    EXPECT_EQ(Trap(Data, 0x4000, 6912), 1);
+    EXPECT_TRUE(Holds(0x4000, screen));
+    EXPECT_EQ(Machine.ix, 0x5B00);
+    EXPECT_EQ(TapePositionPermille(), 1000);
+}
+
+TEST_F(TapFixture, WrongFlagSkipsTheWholeBlock) {
+    const Bytes data = Pattern(30, 3);
+    Insert(Concat({TapBlock(Header, Pattern(17, 4)), TapBlock(Data, data)}));
+    EXPECT_EQ(Trap(Data, 0x8000, 30), 0);
+    EXPECT_TRUE(Holds(0x8000, Bytes(30, 0)));
+    EXPECT_EQ(Machine.ix, 0x8000);
+    EXPECT_EQ(Machine.DE(), 30);
+    EXPECT_EQ(Trap(Data, 0x8000, 30), 1); // the next call sees the block after the header
+    EXPECT_TRUE(Holds(0x8000, data));
+}
+
+TEST_F(TapFixture, ShortBlockCopiesWhatItHasAndFails) {
+    const Bytes fifty = Pattern(50, 5), next = Pattern(10, 6);
+    Insert(Concat({TapBlock(Data, fifty), TapBlock(Data, next)}));
+    EXPECT_EQ(Trap(Data, 0x9000, 100), 0);
+    EXPECT_TRUE(Holds(0x9000, fifty));
+    EXPECT_EQ(Machine.memory[0x9000 + 50], 0); // the checksum is not stored
+    EXPECT_EQ(Machine.ix, 0x9000 + 50);
+    EXPECT_EQ(Machine.DE(), 0);
+    EXPECT_EQ(Trap(Data, 0xA000, 10), 1);
+    EXPECT_TRUE(Holds(0xA000, next));
+}
+
+TEST_F(TapFixture, LongerBlockLoadsTheRequestAndSkipsTheRest) {
+    const Bytes block = Pattern(40, 7), next = Pattern(5, 8);
+    Insert(Concat({TapBlock(Data, block), TapBlock(Data, next)}));
+    // The checksum covers only the copied bytes, so the load fails as it would on a real tape.
+    EXPECT_EQ(Trap(Data, 0x9000, 20), 0);
+    EXPECT_TRUE(Holds(0x9000, Bytes(block.begin(), block.begin() + 20)));
+    EXPECT_EQ(Machine.memory[0x9000 + 20], 0);
+    EXPECT_EQ(Machine.ix, 0x9000 + 20);
+    EXPECT_EQ(Machine.DE(), 0);
+    EXPECT_EQ(Trap(Data, 0xA000, 5), 1);
+    EXPECT_TRUE(Holds(0xA000, next));
+}
+
+TEST_F(TapFixture, ChecksumMismatchStillCopiesAndAdvances) {
+    const Bytes data = Pattern(64, 9);
+    Insert(TapBlock(Data, data, 1));
+    EXPECT_EQ(Trap(Data, 0xC000, 64), 0);
+    EXPECT_TRUE(Holds(0xC000, data));
+    EXPECT_EQ(Machine.ix, 0xC040);
+    EXPECT_EQ(Machine.DE(), 0);
+}
+
+TEST_F(TapFixture, ZeroLengthRequestChecksOnlyTheFlag) {
+    // Blocks with no data: the stored checksum equals the flag only when it is right.
+    Insert(Concat({TapBlock(Data, {}), TapBlock(Data, {}, 3), TapBlock(Data, {0x12})}));
+    EXPECT_EQ(Trap(Data, 0x9000, 0), 1);
+    EXPECT_EQ(Trap(Data, 0x9000, 0), 0);
+    EXPECT_EQ(Trap(Data, 0x9000, 0), 0); // 0x12 is skipped, so 0xFF ^ 0x12 != 0xFF
+    EXPECT_EQ(Machine.memory[0x9000], 0);
+    EXPECT_EQ(Machine.ix, 0x9000);
+}
+
+TEST_F(TapFixture, DestinationWrapsIntoTheRomArea) {
+    const Bytes data = Pattern(32, 10);
+    Insert(TapBlock(Data, data));
+    EXPECT_EQ(Trap(Data, 0xFFF0, 32), 1);
+    EXPECT_TRUE(Holds(0xFFF0, data));
+    EXPECT_EQ(Machine.memory[0x0000], data[16]); // loaders write below 0x4000 too
+    EXPECT_EQ(Machine.ix, 0x0010);
+}
+
+TEST_F(TapFixture, ReadsPastTheEndGiveFFAndTheTapeStaysAtItsEnd) {
+    // A block that claims 10 data bytes but the file ends after 4 of them.
+    const Bytes data = Pattern(10, 11);
+    Bytes cut = TapBlock(Data, data);
+    cut.resize(3 + 4);
+    Insert(cut);
+    EXPECT_EQ(Trap(Data, 0x9000, 10), 0);
+    EXPECT_TRUE(Holds(0x9000, Bytes(data.begin(), data.begin() + 4)));
+    EXPECT_TRUE(Holds(0x9004, Bytes(6, 0xFF)));
+    EXPECT_EQ(Machine.ix, 0x900A);
+    // At the end a header request fails every time and changes nothing.
+    for (int i = 0; i < 3; ++i) {
+        Machine.memory[0x9000] = 0x42;
+        EXPECT_EQ(Trap(Header, 0x9000, 17), 0);
+        EXPECT_EQ(Machine.memory[0x9000], 0x42);
+        EXPECT_EQ(Machine.ix, 0x9000);
+        EXPECT_EQ(Machine.DE(), 17);
+    }
+    // A data request past the end meets the 0xFF fill as its flag, and four 0xFF bytes with a
+    // 0xFF checksum would check out: a tape that has run out still never loads successfully.
+    EXPECT_EQ(Trap(Data, 0x8000, 4), 0);
+    EXPECT_TRUE(Holds(0x8000, Bytes(4, 0xFF)));
+    // The same with a block whose missing checksum happens to be the 0xFF fill.
+    Bytes noChecksum = TapBlock(Data, {0x00});
+    noChecksum.pop_back(); // 0xFF ^ 0x00 = 0xFF was the checksum
+    WriteBytes(dir / "t.tap", noChecksum);
+    ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+    EXPECT_EQ(Trap(Data, 0x8000, 1), 0);
+    EXPECT_EQ(Machine.memory[0x8000], 0x00);
+}
+
+TEST_F(TapFixture, RewindStartsFromTheFirstBlockAgain) {
+    const Bytes first = Pattern(8, 12);
+    Insert(Concat({TapBlock(Data, first), TapBlock(Data, Pattern(8, 13))}));
+    EXPECT_EQ(Trap(Data, 0x9000, 8), 1);
+    EXPECT_GT(TapePositionPermille(), 0);
+    RewindTape();
+    EXPECT_EQ(TapePositionPermille(), 0);
+    EXPECT_EQ(Trap(Data, 0xA000, 8), 1);
+    EXPECT_TRUE(Holds(0xA000, first));
+}
+
+TEST_F(TapFixture, VerifyComparesAndNeverWrites) {
+    const Bytes data = Pattern(100, 14);
+    Insert(Concat({TapBlock(Data, data), TapBlock(Data, data), TapBlock(Data, data),
+                   TapBlock(Data, data, 1)}));
+    Machine.fAlt = 0; // VERIFY: carry clear
+    std::memcpy(Machine.memory + 0x9000, data.data(), data.size());
+    EXPECT_EQ(Trap(Data, 0x9000, 100), 1);
+    EXPECT_EQ(Machine.ix, 0x9064);
+    EXPECT_EQ(Machine.DE(), 0);
+
+    Machine.memory[0x9000 + 37] ^= 1; // one byte differs in memory
+    EXPECT_EQ(Trap(Data, 0x9000, 100), 0);
+    EXPECT_EQ(Machine.memory[0x9000 + 37], data[37] ^ 1);
+    EXPECT_EQ(Machine.ix, 0x9064);
+
+    EXPECT_EQ(Trap(Data, 0xA000, 100), 0); // memory there is all 0: nothing gets written
+    EXPECT_TRUE(Holds(0xA000, Bytes(100, 0)));
+
+    Machine.memory[0x9000 + 37] ^= 1;
+    EXPECT_EQ(Trap(Data, 0x9000, 100), 0); // same bytes, wrong checksum
+    EXPECT_TRUE(Holds(0x9000, data));
+}
+
+TEST(TapeTrap, NoTapeOrARecordingFailsWithoutTouchingAnything) {
+    ScratchDir dir;
+    CloseTape();
+    CleanMachine();
+    Machine.fAlt = FlagC;
+    Machine.ix = 0x9000, Machine.SetDE(17);
+    EXPECT_EQ(TapeTrap(Header, 0x9000, 17), 0);
+    EXPECT_EQ(Machine.ix, 0x9000);
+    EXPECT_EQ(Machine.DE(), 17);
+    // A recording is not read as blocks even if the trap is still in the ROM.
+    WriteBytes(dir / "s.raw", TapBlock(Header, Bytes(17, 0)));
+    ASSERT_TRUE(OpenSampledTape((dir / "s.raw").c_str()));
+    EXPECT_EQ(TapeTrap(Header, 0x9000, 17), 0);
+    EXPECT_EQ(Machine.ix, 0x9000);
+    CloseTape();
+}
+
+TEST(TapeImage, FailedOpenStillEjectsThePreviousTape) {
+    ScratchDir dir;
+    WriteBytes(dir / "a.tap", TapBlock(Data, {1}));
+    ASSERT_TRUE(OpenTapeImage((dir / "a.tap").c_str()));
+    EXPECT_EQ(TapeKind, TapeImage);
+    EXPECT_FALSE(OpenTapeImage((dir / "none.tap").c_str()));
+    EXPECT_EQ(CurrentTape, nullptr);
+    ASSERT_TRUE(OpenTapeImage((dir / "a.tap").c_str()));
+    std::filesystem::create_directory(dir / "d.tap");
+    EXPECT_FALSE(OpenTapeImage((dir / "d.tap").c_str()));
+    EXPECT_EQ(CurrentTape, nullptr);
+}
+
+// ---- The ROM in memory ----------------------------------------------------------------------
+
+struct RomFixture : ::testing::Test {
+    ScratchDir dir;
+    void SetUp() override {
+        CloseTape();
+        CleanMachine();
+        SetProgramFolder(dir.path.string());
+    }
+    void TearDown() override {
+        CloseTape();
+        SetProgramFolder("");
+    }
+    bool RomIsBuiltin() { return std::memcmp(Machine.memory, BuiltinRom, 0x4000) == 0; }
+};
+
+TEST_F(RomFixture, TrapIsPlacedOnlyWhileATapImageIsOpen) {
+    EXPECT_EQ(RomPath, dir / "spectrum.rom");
+    EXPECT_FALSE(LoadRom());
+    EXPECT_TRUE(RomIsBuiltin());
+    EXPECT_EQ(Machine.memory[TapeTrapAddress], BuiltinRom[TapeTrapAddress]);
+
+    WriteBytes(dir / "t.tap", TapBlock(Data, {1}));
+    WriteBytes(dir / "s.wav", Bytes(2000, 128));
+    ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+    EXPECT_FALSE(LoadRom());
+    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+    EXPECT_EQ(Machine.memory[0x056B], 0xFF);
+    EXPECT_EQ(std::memcmp(Machine.memory, BuiltinRom, 0x056A), 0);
+    EXPECT_EQ(std::memcmp(Machine.memory + 0x056C, BuiltinRom + 0x056C, 0x4000 - 0x056C), 0);
+
+    // Ejecting leaves the patch until the ROM is next loaded.
+    CloseTape();
+    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+    LoadRom();
+    EXPECT_TRUE(RomIsBuiltin());
+
+    ASSERT_TRUE(OpenSampledTape((dir / "s.wav").c_str()));
+    LoadRom();
+    EXPECT_TRUE(RomIsBuiltin());
+}
+
+TEST_F(RomFixture, RomFileBesideTheProgramReplacesTheBuiltinOneUnpatched) {
+    const Bytes rom = Pattern(0x4000, 15);
+    WriteBytes(dir / "spectrum.rom", rom);
+    WriteBytes(dir / "t.tap", TapBlock(Data, {1}));
+    ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+    EXPECT_TRUE(LoadRom());
+    EXPECT_EQ(std::memcmp(Machine.memory, rom.data(), rom.size()), 0);
+
+    // A short file replaces only its own length; the rest of memory stays.
+    Machine.memory[0x20] = 0x99;
+    WriteBytes(dir / "spectrum.rom", Bytes(16, 0x11));
+    EXPECT_TRUE(LoadRom());
+    EXPECT_EQ(Machine.memory[0x0F], 0x11);
+    EXPECT_EQ(Machine.memory[0x20], 0x99);
+
+    // An oversized file fills the 64 KB address space and no further.
+    WriteBytes(dir / "spectrum.rom", Pattern(70000, 16));
+    EXPECT_TRUE(LoadRom());
+    EXPECT_EQ(Machine.memory[0xFFFF], Pattern(70000, 16)[0xFFFF]);
+
+    // A folder of that name cannot be read: the built-in ROM, with the trap, is used.
+    std::filesystem::remove(dir / "spectrum.rom");
+    std::filesystem::create_directory(dir / "spectrum.rom");
+    EXPECT_FALSE(LoadRom());
+    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+}
+
+TEST_F(RomFixture, ResetNamesTheRomUnlessATapeIsIn) {
+    Machine.pc = 0x1234, Machine.sp = 0x5678;
+    TitleName = "x";
+    ResetSpectrum();
+    EXPECT_EQ(TitleName, "ROM");
+    EXPECT_EQ(Machine.pc, 0);
+    EXPECT_TRUE(RomIsBuiltin());
+    WriteBytes(dir / "spectrum.rom", Bytes(0x4000, 0x00));
+    ResetSpectrum();
+    EXPECT_EQ(TitleName, "Disk ROM");
+    WriteBytes(dir / "game.tap", TapBlock(Data, {1}));
+    ASSERT_TRUE(OpenTapeImage((dir / "game.tap").c_str()));
+    TitleName = "game.tap";
+    ResetSpectrum();
+    EXPECT_EQ(TitleName, "game.tap");
+}
+
+TEST(PowerOnMemory, IsTheClassicRandSequence) {
+    AllocateMemory();
+    FillMemoryAtPowerOn();
+    // The C library rand() of that generator, seeded with 1, starts 41, 18467, 6334, 26500.
+    EXPECT_EQ(Machine.memory[0], 41);
+    EXPECT_EQ(Machine.memory[1], 18467 & 0xFF);
+    EXPECT_EQ(Machine.memory[2], 6334 & 0xFF);
+    EXPECT_EQ(Machine.memory[3], 26500 & 0xFF);
+    int histogram[256] = {};
+    for (int i = 0; i < 65536; ++i) ++histogram[Machine.memory[i]];
+    for (int v = 0; v < 256; ++v) EXPECT_GT(histogram[v], 150) << v;
+}
+
+} // namespace
