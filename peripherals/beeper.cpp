@@ -2,12 +2,9 @@
 
 #include "core/machine.h"
 #include "core/settings.h"
+#include "media/sampled_tape.h"
 #include "peripherals/ports.h"
 #include "platform/wave_output.h"
-#if __has_include("media/sampled_tape.h")
-#include "media/sampled_tape.h"
-#define WENDAL_HAS_SAMPLED_TAPE 1
-#endif
 
 uint8_t SoundOn = 0;
 uint8_t SpeakerLevel = 0;
@@ -45,11 +42,7 @@ void PlayFrameSound() {
     if (slot >= OpenBuffers) return; // every block still playing (or closed): drop this frame
     uint8_t* block = SoundBlocks[slot];
 
-#ifdef WENDAL_HAS_SAMPLED_TAPE
     const bool tape = SampledTapeIsPlaying();
-#else
-    const bool tape = false;
-#endif
     const int volume = Settings.volume;
     const int tapeVolume = Settings.tapeVolume;
     uint32_t j = 0;
@@ -60,11 +53,7 @@ void PlayFrameSound() {
             ++j;
         }
         int s = 128 + SpeakerLevel * volume;
-#ifdef WENDAL_HAS_SAMPLED_TAPE
         if (tape) s += (int(TapeFrameBuffer[k >> SoundShift]) - 128) * tapeVolume / 128;
-#else
-        (void)tape, (void)tapeVolume;
-#endif
         // Volumes of 0-63 keep s within 1-254; larger stored ones clip instead of wrapping.
         block[k] = uint8_t(s < 0 ? 0 : s > 255 ? 255 : s);
     }

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "media/sampled_tape.h"
+#include "media/tape.h"
 #include "peripherals/beeper.h"
 #include "peripherals/ports.h"
 #include "platform/headless/headless.h"
@@ -134,6 +136,35 @@ TEST_F(Beeper, NothingIsPlayedWhileClosed) {
     CloseSound(); // a second close frees nothing twice
     SpeakerLevel = 1;
     EXPECT_TRUE(Play().empty());
+}
+
+// A 22050 Hz recording: each tape sample lasts two output samples, weighted by "Tape Volume" in
+// 128ths, truncated toward zero.
+TEST_F(Beeper, APlayingRecordingIsMixedIn) {
+    std::string path = std::string(WENDAL_TEST_BINARY_DIR) + "/beeper_tape.raw";
+    std::vector<uint8_t> raw(2 * 442 + 442 + 32, 128); // playback starts two frame blocks in
+    const uint8_t first[] = {0, 255, 127, 129, 192};
+    std::copy(std::begin(first), std::end(first), raw.begin() + 2 * 442);
+    raw[2 * 442 + 440] = 64;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(raw.data()), std::streamsize(raw.size()));
+    TapeRate = 22050;
+    ASSERT_TRUE(OpenSampledTape(path.c_str()));
+    TapeFrameStep(); // what FrameEnd does: the samples for the next frame
+
+    // 0 -> -50, 255 -> +49, 127 -> 0 (not -1), 129 -> 0, 192 -> +25, 64 -> -25
+    EXPECT_EQ(Runs(Play()), "0:78 2:177 4:128 8:153 10:128 880:103 ");
+    SpeakerLevel = 1;
+    Settings.volume = 10;
+    EXPECT_EQ(Runs(Play()), "0:88 2:187 4:138 8:163 10:138 880:113 ");
+    Settings.tapeVolume = 0;
+    EXPECT_EQ(Runs(Play()), "0:138 ");
+    Settings.tapeVolume = 50;
+    TapePlaying = 0; // stopped: not heard
+    EXPECT_EQ(Runs(Play()), "0:138 ");
+    CloseTape();
+    TapeRate = 11025;
+    std::filesystem::remove(path);
 }
 
 std::vector<uint8_t> ReadAll(const std::string& path) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -123,26 +124,19 @@ TEST_F(WendalRun, TapeRateSetsHowFastARecordingPlays) {
     EXPECT_EQ(fast, 9);
 }
 
-// LOAD "" of a program built here: from the TAP image through the loader trap, and from a
+// LOAD "" of the test BASIC program: from the TAP image through the loader trap, and from a
 // recording of it through the ROM's own loader reading the EAR input.
 TEST_F(WendalRun, ProgramsLoadFromTapeImagesAndRecordings) {
     if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
-    std::ofstream(dir / "prog.bas") << "10 PRINT 6*7\n";
-    std::string make = "zmakebas -a 10 -n prog -o " + File("prog.tap") + " " + File("prog.bas") +
-                       " && tape2wav -r 11025 " + File("prog.tap") + " " + File("prog.wav") +
-                       " >/dev/null 2>&1";
-    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "zmakebas or tape2wav missing";
+    const std::string data = std::string(WENDAL_TEST_BINARY_DIR) + "/data/";
     const std::string load = " --type 'J SS+P SS+P ENTER' --text ";
-
-    RunResult tap = Run("--frames 200" + load + File("prog.tap"));
-    ASSERT_EQ(tap.status, 0) << tap.err;
-    EXPECT_NE(tap.out.find("\n42\n"), std::string::npos) << tap.out;
-    EXPECT_NE(tap.out.find("0 OK, 10:1"), std::string::npos) << tap.out;
-
-    RunResult wav = Run("--frames 700 --tape-rate 11025" + load + File("prog.wav"));
-    ASSERT_EQ(wav.status, 0) << wav.err;
-    EXPECT_NE(wav.out.find("\n42\n"), std::string::npos) << wav.out;
-    EXPECT_NE(wav.out.find("0 OK, 10:1"), std::string::npos) << wav.out;
+    for (const char* args : {"--frames 200", "--frames 800 --tape-rate 22050"}) {
+        std::string file = std::strstr(args, "tape-rate") ? "basic-22050.wav" : "basic.tap";
+        RunResult r = Run(args + load + "'" + data + file + "'");
+        ASSERT_EQ(r.status, 0) << file << ": " << r.err;
+        EXPECT_NE(r.out.find("BASIC PROGRAM RAN\n42\n"), std::string::npos) << file << r.out;
+        EXPECT_NE(r.out.find("0 OK, 20:1"), std::string::npos) << file << r.out;
+    }
 }
 
 TEST_F(WendalRun, ScreenshotIsA320By240Png) {

@@ -1,0 +1,300 @@
+// wendal-run: runs the machine without a window for a number of frames, typing keys on the way,
+// and writes what was asked for at the end. Exit status 0 when everything asked for was done,
+// 1 when a file could not be read or written, 2 for a bad command line.
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "core/machine.h"
+#include "core/settings.h"
+#include "display/colour_map.h"
+#include "display/frame_png.h"
+#include "display/render_tables.h"
+#include "display/screen_shadow.h"
+#include "display/screen_text.h"
+#include "display/writers.h"
+#include "media/load_file.h"
+#include "media/rom.h"
+#include "media/sampled_tape.h"
+#include "media/snapshot.h"
+#include "peripherals/beeper.h"
+#include "peripherals/frame_sequence.h"
+#include "peripherals/input_state.h"
+#include "peripherals/joystick.h"
+#include "peripherals/keyboard.h"
+#include "platform/headless/headless.h"
+
+namespace {
+
+constexpr int HoldFrames = 4; // each typed chord is held this long, then released as long
+constexpr uint32_t MaxFrames = 100'000'000; // about 23 days of Spectrum time
+constexpr uint16_t ScreenStart = 0x4000;
+constexpr int ScreenBytes = 6912; // bitmap and attributes
+constexpr int FrameWidth = 320, FrameHeight = 240;
+
+const char Usage[] =
+    "usage: wendal-run [options] [FILE]\n"
+    "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .tap, .wav, .raw).\n"
+    "  --frames N        frames to run (default 250, 50 a second of Spectrum time)\n"
+    "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
+    "                    SPACE, CS (CAPS SHIFT), SS (SYMBOL SHIFT); each chord is held 4 frames\n"
+    "  --type-at F       frame at which typing starts (default 100)\n"
+    "  --tape-rate HZ    sampling rate of a .wav/.raw recording: 11025 (default), 22050, 44100\n"
+    "  --screen FILE     write the 6912 bytes of screen memory at the end\n"
+    "  --screenshot FILE write the final frame as a 320 x 240 PNG\n"
+    "  --audio FILE      record the sound as a 44100 Hz 8-bit mono WAV\n"
+    "  --save FILE       save a snapshot at the end\n"
+    "  --text            print the text on the screen at the end\n"
+    "  --speed           print the speed against real time at the end\n";
+
+struct Options {
+    const char* file = nullptr;
+    uint32_t frames = 250;
+    uint32_t typeAt = 100;
+    uint32_t tapeRate = 11025;
+    std::vector<std::vector<uint8_t>> chords; // PC keys held together, chord by chord
+    const char* screen = nullptr;
+    const char* screenshot = nullptr;
+    const char* audio = nullptr;
+    const char* save = nullptr;
+    bool text = false;
+    bool speed = false;
+};
+
+bool ParseCount(const char* option, const char* text, uint32_t& value) {
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long v = std::strtoull(text, &end, 10);
+    if (!*text || *text < '0' || *text > '9' || *end || errno || v > MaxFrames) {
+        std::fprintf(stderr, "wendal-run: %s needs a whole number from 0 to %u, not \"%s\"\n",
+                     option, unsigned(MaxFrames), text);
+        return false;
+    }
+    value = uint32_t(v);
+    return true;
+}
+
+// "J SS+P ENTER" into chords of PC keys; every key name is checked.
+bool ParseChords(const char* text, std::vector<std::vector<uint8_t>>& chords) {
+    chords.clear();
+    std::string all(text);
+    size_t at = 0;
+    while (at < all.size()) {
+        if (all[at] == ' ') {
+            ++at;
+            continue;
+        }
+        size_t end = all.find(' ', at);
+        if (end == std::string::npos) end = all.size();
+        std::string chord = all.substr(at, end - at);
+        std::vector<uint8_t> keys;
+        size_t from = 0;
+        for (;;) {
+            size_t plus = chord.find('+', from);
+            std::string key = chord.substr(from, plus == std::string::npos ? plus : plus - from);
+            int vk = VirtualKeyOfSpectrumKey(key.c_str());
+            if (vk < 0) {
+                std::fprintf(stderr,
+                             "wendal-run: unknown key \"%s\" in chord \"%s\" of --type (keys are "
+                             "A-Z, 0-9, ENTER, SPACE, CS, SS; chords join keys with +)\n",
+                             key.c_str(), chord.c_str());
+                return false;
+            }
+            keys.push_back(uint8_t(vk));
+            if (plus == std::string::npos) break;
+            from = plus + 1;
+        }
+        chords.push_back(keys);
+        at = end;
+    }
+    if (chords.empty()) {
+        std::fprintf(stderr, "wendal-run: --type needs at least one key\n");
+        return false;
+    }
+    return true;
+}
+
+// 0 to go on, otherwise the exit status (2 for a bad command line, 0 after --help).
+int ParseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
+            std::fputs(Usage, stdout);
+            return -1;
+        }
+        if (!std::strcmp(arg, "--text")) {
+            o.text = true;
+            continue;
+        }
+        if (!std::strcmp(arg, "--speed")) {
+            o.speed = true;
+            continue;
+        }
+        if (arg[0] == '-' && arg[1] != '\0') {
+            static const char* const withValue[] = {"--frames",    "--type",   "--type-at",
+                                                    "--tape-rate", "--screen", "--screenshot",
+                                                    "--audio",     "--save"};
+            bool known = false;
+            for (const char* name : withValue) known = known || !std::strcmp(arg, name);
+            if (!known) {
+                std::fprintf(stderr, "wendal-run: unknown option %s\n%s", arg, Usage);
+                return 2;
+            }
+            // A value never starts with "--": that is the next option, the value was left out.
+            if (i + 1 >= argc || std::strncmp(argv[i + 1], "--", 2) == 0) {
+                std::fprintf(stderr, "wendal-run: %s needs a value\n", arg);
+                return 2;
+            }
+            const char* value = argv[++i];
+            bool ok = true;
+            if (!std::strcmp(arg, "--frames"))
+                ok = ParseCount(arg, value, o.frames);
+            else if (!std::strcmp(arg, "--type-at"))
+                ok = ParseCount(arg, value, o.typeAt);
+            else if (!std::strcmp(arg, "--type"))
+                ok = ParseChords(value, o.chords);
+            else if (!std::strcmp(arg, "--tape-rate")) {
+                ok = ParseCount(arg, value, o.tapeRate) &&
+                     (o.tapeRate == 11025 || o.tapeRate == 22050 || o.tapeRate == 44100);
+                if (!ok) std::fprintf(stderr, "wendal-run: --tape-rate is 11025, 22050 or 44100\n");
+            } else if (!*value) {
+                std::fprintf(stderr, "wendal-run: %s needs a file name\n", arg);
+                ok = false;
+            } else if (!std::strcmp(arg, "--screen"))
+                o.screen = value;
+            else if (!std::strcmp(arg, "--screenshot"))
+                o.screenshot = value;
+            else if (!std::strcmp(arg, "--audio"))
+                o.audio = value;
+            else
+                o.save = value;
+            if (!ok) return 2;
+            continue;
+        }
+        if (o.file) {
+            std::fprintf(stderr, "wendal-run: only one file can be loaded (\"%s\" and \"%s\")\n",
+                         o.file, arg);
+            return 2;
+        }
+        o.file = arg;
+    }
+    uint64_t typingEnds = o.typeAt + uint64_t(2 * HoldFrames) * o.chords.size();
+    if (!o.chords.empty() && typingEnds > o.frames) {
+        std::fprintf(stderr,
+                     "wendal-run: typing %zu chords from frame %u takes until frame %llu, but "
+                     "--frames is %u\n",
+                     o.chords.size(), unsigned(o.typeAt), (unsigned long long)typingEnds,
+                     unsigned(o.frames));
+        return 2;
+    }
+    return 0;
+}
+
+// Writes the bytes to `path` whole or not at all: under a new temporary name, then renamed.
+bool WriteWholeFile(const char* path, const uint8_t* data, size_t size) {
+    std::string temporary;
+    std::FILE* f = nullptr;
+    for (int n = 0; n < 100 && !f; ++n) {
+        temporary = std::string(path) + ".tmp" + std::to_string(n);
+        f = std::fopen(temporary.c_str(), "wbx");
+    }
+    if (!f) return false;
+    bool ok = std::fwrite(data, 1, size, f) == size;
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    std::error_code error;
+    if (ok) std::filesystem::rename(temporary, path, error);
+    if (!ok || error) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The PC keys down during frame `frame`: the chord whose held frames include it, or none.
+void SetTypedKeys(const Options& o, uint32_t frame) {
+    HeadlessReleaseAllKeys();
+    if (o.chords.empty() || frame < o.typeAt) return;
+    uint64_t step = (frame - o.typeAt) / HoldFrames;
+    if (step % 2 != 0 || step / 2 >= o.chords.size()) return;
+    for (uint8_t vk : o.chords[size_t(step / 2)]) HeadlessKeyDown(vk, true);
+}
+
+alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame, 32-bit
+
+// What the desktop's start-up does before the first frame, with the headless devices.
+bool StartMachine(const Options& o) {
+    AllocateMemory();
+    FillMemoryAtPowerOn();
+    std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+    DetectJoystick();
+    BuildRenderTables();
+    ColourMap.depth = 32;
+    SetColourMasks(ColourMap, 0xFF0000, 0x00FF00, 0x0000FF);
+    BuildColourMap();
+    InvalidateScreen();
+    HeadlessWaveRecordTo(o.audio);
+    SoundOn = OpenSound() ? 1 : 0;
+    if (o.audio && !SoundOn) {
+        std::fprintf(stderr, "wendal-run: cannot write the audio file %s\n", o.audio);
+        return false;
+    }
+    ResetSpectrum();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (int status = ParseOptions(argc, argv, o)) return status < 0 ? 0 : status;
+    if (!StartMachine(o)) return 1;
+    if (o.file) {
+        TapeRate = o.tapeRate;
+        if (!LoadFile(o.file)) {
+            std::fprintf(stderr, "Error reading snapshot/tape file!\n");
+            CloseSound();
+            return 1;
+        }
+        LoadRom();
+    }
+
+    const FrameTarget target{Write32, FramePixels, FrameWidth * 4};
+    auto start = std::chrono::steady_clock::now();
+    for (uint32_t frame = 0; frame < o.frames; ++frame) {
+        SetTypedKeys(o, frame);
+        RunFrame(target);
+    }
+    std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+
+    int status = 0;
+    CloseSound();
+    if (o.audio && !HeadlessWaveRecordingOk()) {
+        std::fprintf(stderr, "wendal-run: cannot write the audio file %s\n", o.audio);
+        status = 1;
+    }
+    if (o.screen && !WriteWholeFile(o.screen, Machine.memory + ScreenStart, ScreenBytes)) {
+        std::fprintf(stderr, "wendal-run: cannot write the screen file %s\n", o.screen);
+        status = 1;
+    }
+    if (o.screenshot && !SaveFramePng(o.screenshot, false)) {
+        std::fprintf(stderr, "wendal-run: cannot write the screenshot %s\n", o.screenshot);
+        status = 1;
+    }
+    if (o.save && !SaveSnapshot(o.save)) {
+        std::fprintf(stderr, "wendal-run: cannot write the snapshot %s\n", o.save);
+        status = 1;
+    }
+    if (o.text) std::fputs(ScreenText().c_str(), stdout);
+    if (o.speed) {
+        double seconds = elapsed.count() > 0 ? elapsed.count() : 1e-9;
+        std::printf("speed: %.1f x real time\n", o.frames / 50.0 / seconds);
+    }
+    return status;
+}
