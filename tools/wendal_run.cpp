@@ -187,10 +187,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
     uint64_t typingEnds = o.typeAt + uint64_t(2 * HoldFrames) * o.chords.size();
     if (!o.chords.empty() && typingEnds > o.frames) {
         std::fprintf(stderr,
-                     "wendal-run: typing %zu chords from frame %u takes until frame %llu, but "
-                     "--frames is %u\n",
-                     o.chords.size(), unsigned(o.typeAt), (unsigned long long)typingEnds,
-                     unsigned(o.frames));
+                     "wendal-run: the typed keys need frames %u to %llu, but --frames is %u\n",
+                     unsigned(o.typeAt), (unsigned long long)typingEnds, unsigned(o.frames));
         return 2;
     }
     return 0;
