@@ -1,5 +1,6 @@
 // The user's settings, each named after its stored value. The engine reads them; the
-// desktop program loads and saves them.
+// desktop program loads and saves them. "Screen Mode", "TV" and "Speed Display" are the
+// display's own DisplayMode, FullscreenTv and SpeedDisplay (display/display_state.h).
 #pragma once
 #include <cstdint>
 
@@ -8,10 +9,7 @@ struct SettingsRecord {
     uint8_t volume = 50;      // "Volume", 0-63
     uint8_t tapeVolume = 50;  // "Tape Volume", 0-63
     uint8_t soundBuffers = 10; // "Sound Buffers", 1-50 blocks of 20 ms
-    uint8_t screenMode = 1;   // "Screen Mode": 1 window, 2 double window, 3 fullscreen
-    uint8_t tv = 0;           // "TV"
     uint8_t shadedTitles = 0; // "Shaded Titles"
-    uint8_t speedDisplay = 1; // "Speed Display"
     uint8_t warnings = 1;     // "Warnings"
     uint8_t pcJoystick = 0;   // "PC Joystick": 0 none, 1 Cursor, 2 Kempston
     uint8_t keybJoystick = 1; // "Keyb Joystick": 1 Cursor, 2 Kempston

@@ -1,5 +1,5 @@
-// The screen mode and the two display switches the renderer reads. The desktop program keeps
-// them in step with the settings "Screen Mode", "TV" and "Speed Display".
+// The screen mode and the two display switches the renderer reads. They are also where the
+// settings "Screen Mode", "TV" and "Speed Display" live.
 #pragma once
 #include <cstdint>
 
