@@ -1,16 +1,10 @@
 #include "media/snapshot.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <system_error>
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
 
 #include "core/machine.h"
+#include "media/file_replacement.h"
 #include "peripherals/ports.h"
 
 // Header offsets, all pairs low byte first.
@@ -97,52 +91,13 @@ static void BuildSnapshot() {
     std::memcpy(h + SnapshotHeaderSize, m.memory + RomSize, SnapshotRamSize);
 }
 
-// A new file beside the target, so that the finished file can replace it in one rename.
-static std::FILE* CreateTempBeside(const std::string& target, std::string& temp) {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = target + ".tmp" + std::to_string((stamp + attempt) & 0xFFFFFF);
-        if (std::FILE* f = std::fopen(temp.c_str(), "wbx")) return f; // never an existing file
-    }
-    return nullptr;
-}
-
-static bool FlushToDisk(std::FILE* f) {
-    if (std::fflush(f) != 0) return false;
-#if defined(__unix__) || defined(__APPLE__)
-    if (fsync(fileno(f)) != 0) return false;
-#endif
-    return true;
-}
-
 bool SaveSnapshot(const char* path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target(path);
-    // Replace what a symbolic link points at, not the link.
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
-    std::string temp;
-    std::FILE* f = CreateTempBeside(target.string(), temp);
-    if (!f) return false;
-
+    FileReplacement file;
+    if (!BeginFileReplacement(path, file)) return false;
     const uint16_t pc = Machine.pc, sp = Machine.sp;
     Push(Machine.pc); // below 0x4000 the push is discarded, as the processor's would be
     BuildSnapshot();
-    bool ok = std::fwrite(SnapshotBuffer, 1, SnapshotSize, f) == SnapshotSize;
-    ok = ok && FlushToDisk(f);
-    ok = std::fclose(f) == 0 && ok;
     Machine.pc = pc, Machine.sp = sp;
-
-    if (ok) {
-        // The replacement keeps the permissions of the file it replaces.
-        fs::file_status old = fs::status(target, ec);
-        if (!ec && fs::exists(old)) fs::permissions(temp, old.permissions(), ec);
-        fs::rename(temp, target, ec);
-        ok = !ec;
-    }
-    if (!ok) fs::remove(temp, ec);
-    return ok;
+    return FinishFileReplacement(file, std::fwrite(SnapshotBuffer, 1, SnapshotSize, file.file) ==
+                                           SnapshotSize);
 }

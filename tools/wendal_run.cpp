@@ -6,9 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "core/machine.h"
@@ -19,6 +17,7 @@
 #include "display/screen_shadow.h"
 #include "display/screen_text.h"
 #include "display/writers.h"
+#include "media/file_replacement.h"
 #include "media/load_file.h"
 #include "media/rom.h"
 #include "media/sampled_tape.h"
@@ -194,27 +193,6 @@ int ParseOptions(int argc, char** argv, Options& o) {
     return 0;
 }
 
-// Writes the bytes to `path` whole or not at all: under a new temporary name, then renamed.
-bool WriteWholeFile(const char* path, const uint8_t* data, size_t size) {
-    std::string temporary;
-    std::FILE* f = nullptr;
-    for (int n = 0; n < 100 && !f; ++n) {
-        temporary = std::string(path) + ".tmp" + std::to_string(n);
-        f = std::fopen(temporary.c_str(), "wbx");
-    }
-    if (!f) return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code error;
-    if (ok) std::filesystem::rename(temporary, path, error);
-    if (!ok || error) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 // The PC keys down during frame `frame`: the chord whose held frames include it, or none.
 void SetTypedKeys(const Options& o, uint32_t frame) {
     HeadlessReleaseAllKeys();
@@ -277,7 +255,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wendal-run: cannot write the audio file %s\n", o.audio);
         status = 1;
     }
-    if (o.screen && !WriteWholeFile(o.screen, Machine.memory + ScreenStart, ScreenBytes)) {
+    if (o.screen && !ReplaceFileWith(o.screen, Machine.memory + ScreenStart, ScreenBytes)) {
         std::fprintf(stderr, "wendal-run: cannot write the screen file %s\n", o.screen);
         status = 1;
     }

@@ -1,10 +1,9 @@
 // Plays every block at once (unless held) and records the stream into a WAV file.
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "media/file_replacement.h"
 #include "platform/headless/headless.h"
 #include "platform/wave_output.h"
 
@@ -12,8 +11,7 @@ constexpr uint32_t WavHeaderBytes = 44;
 constexpr uint32_t MaxDataBytes = 0xFFFFFFFFu - (WavHeaderBytes - 8); // RIFF size is 32-bit
 
 static std::string RecordPath;
-static std::string PartPath;
-static std::FILE* Recording = nullptr;
+static FileReplacement Recording; // open while recording
 static uint32_t DataBytes = 0;
 static bool RecordingOk = true;
 static bool IsOpen = false;
@@ -43,20 +41,8 @@ static bool WriteHeader(std::FILE* f, uint32_t dataBytes) {
     return std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, f) == sizeof h;
 }
 
-// Opens a new file beside the recording's path, under a name that did not exist before.
-static std::FILE* CreatePart() {
-    for (int n = 0; n < 100; ++n) {
-        PartPath = RecordPath + ".part" + std::to_string(n);
-        if (std::FILE* f = std::fopen(PartPath.c_str(), "wbx")) return f;
-    }
-    return nullptr;
-}
-
 static void DropRecording() {
-    if (Recording) std::fclose(Recording);
-    Recording = nullptr;
-    std::error_code ignored;
-    std::filesystem::remove(PartPath, ignored);
+    FinishFileReplacement(Recording, false);
     RecordingOk = false;
 }
 
@@ -65,12 +51,11 @@ bool WaveOpen() {
     RecordingOk = true;
     DataBytes = 0;
     if (!RecordPath.empty()) {
-        Recording = CreatePart();
-        if (!Recording) {
+        if (!BeginFileReplacement(RecordPath.c_str(), Recording)) {
             RecordingOk = false;
             return false;
         }
-        if (!WriteHeader(Recording, 0)) {
+        if (!WriteHeader(Recording.file, 0)) {
             DropRecording();
             return false;
         }
@@ -86,9 +71,9 @@ void WaveQueue(int slot, const uint8_t* block) {
     std::memcpy(LastBlock, block, WaveBlockBytes);
     ++BlocksQueued;
     Done[slot] = !Hold;
-    if (!Recording) return;
+    if (!Recording.file) return;
     if (DataBytes > MaxDataBytes - WaveBlockBytes ||
-        std::fwrite(block, 1, WaveBlockBytes, Recording) != size_t(WaveBlockBytes)) {
+        std::fwrite(block, 1, WaveBlockBytes, Recording.file) != size_t(WaveBlockBytes)) {
         DropRecording();
         return;
     }
@@ -105,13 +90,9 @@ void WaveClose() {
     if (!IsOpen) return;
     WaveReset();
     IsOpen = false;
-    if (!Recording) return;
-    bool ok = WriteHeader(Recording, DataBytes) && std::fflush(Recording) == 0;
-    ok = std::fclose(Recording) == 0 && ok;
-    Recording = nullptr;
-    std::error_code error;
-    if (ok) std::filesystem::rename(PartPath, RecordPath, error);
-    if (!ok || error) DropRecording();
+    if (!Recording.file) return;
+    if (!FinishFileReplacement(Recording, WriteHeader(Recording.file, DataBytes)))
+        RecordingOk = false;
 }
 
 void HeadlessWaveRecordTo(const char* path) { RecordPath = path ? path : ""; }

@@ -1,0 +1,22 @@
+// Writing a file so that a failure never destroys the file it was meant to replace: the bytes
+// go to a new file beside the target, which is renamed over the target only once every byte
+// is on disk. Snapshots, screenshots, recordings and the runner's outputs are all saved so.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+struct FileReplacement {
+    std::FILE* file = nullptr; // the new file; write the content here
+    std::string temporary;     // its name, beside the target
+    std::string target;        // what it will replace (a link's target, not the link)
+};
+
+// Creates the new file under a name that did not exist before.
+bool BeginFileReplacement(const char* path, FileReplacement& replacement);
+// With `ok` and every write through, flushes the new file to disk and renames it over the
+// target, which keeps its permissions; otherwise deletes it and leaves the target untouched.
+// Returns whether the target now holds the new content.
+bool FinishFileReplacement(FileReplacement& replacement, bool ok);
+// The whole file from one buffer.
+bool ReplaceFileWith(const char* path, const void* data, size_t size);
