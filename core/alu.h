@@ -13,15 +13,15 @@ constexpr std::array<uint8_t, 256> BuildSzTable(bool withParity) {
         table[v] = uint8_t((v & FlagS) | (v == 0 ? FlagZ : 0) | (withParity ? ParityTable[v] : 0));
     return table;
 }
-inline constexpr std::array<uint8_t, 256> SzTable = BuildSzTable(false);  // S and Z of a result
-inline constexpr std::array<uint8_t, 256> SzpTable = BuildSzTable(true);  // S, Z and parity
+inline constexpr std::array<uint8_t, 256> SzTable = BuildSzTable(false); // S and Z of a result
+inline constexpr std::array<uint8_t, 256> SzpTable = BuildSzTable(true); // S, Z and parity
 
 // ADD A,v and ADC A,v (carry 0 or 1).
 inline void Add8(uint8_t v, unsigned carry) {
     unsigned a = Machine.a, w = a + v + carry;
     uint8_t r = uint8_t(w);
-    Machine.f = uint8_t(SzTable[r] | ((a ^ v ^ r) & FlagH) | ((~(a ^ v) & (a ^ r) & 0x80) >> 5) |
-                        (w >> 8));
+    Machine.f =
+        uint8_t(SzTable[r] | ((a ^ v ^ r) & FlagH) | ((~(a ^ v) & (a ^ r) & 0x80) >> 5) | (w >> 8));
     Machine.a = r;
 }
 // Flags of A - v - carry; the result is returned, A is left alone (CP uses this directly).

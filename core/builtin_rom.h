@@ -3,9 +3,9 @@
 #include <cstdint>
 
 enum class RomKind {
-    Standard48,  // the 48K ROM from Debian's spectrum-roms package
-    OpenSource,  // the open-source replacement from opense-basic
-    Custom,      // any other 16384-byte file named when configuring
+    Standard48, // the 48K ROM from Debian's spectrum-roms package
+    OpenSource, // the open-source replacement from opense-basic
+    Custom,     // any other 16384-byte file named when configuring
 };
 
 extern const uint8_t BuiltinRom[16384];

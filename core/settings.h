@@ -5,14 +5,14 @@
 #include <cstdint>
 
 struct SettingsRecord {
-    uint8_t saveSettings = 1; // "Save Settings"
-    uint8_t volume = 50;      // "Volume", 0-63
-    uint8_t tapeVolume = 50;  // "Tape Volume", 0-63
+    uint8_t saveSettings = 1;  // "Save Settings"
+    uint8_t volume = 50;       // "Volume", 0-63
+    uint8_t tapeVolume = 50;   // "Tape Volume", 0-63
     uint8_t soundBuffers = 10; // "Sound Buffers", 1-50 blocks of 20 ms
-    uint8_t shadedTitles = 0; // "Shaded Titles"
-    uint8_t warnings = 1;     // "Warnings"
-    uint8_t pcJoystick = 0;   // "PC Joystick": 0 none, 1 Cursor, 2 Kempston
-    uint8_t keybJoystick = 1; // "Keyb Joystick": 1 Cursor, 2 Kempston
+    uint8_t shadedTitles = 0;  // "Shaded Titles"
+    uint8_t warnings = 1;      // "Warnings"
+    uint8_t pcJoystick = 0;    // "PC Joystick": 0 none, 1 Cursor, 2 Kempston
+    uint8_t keybJoystick = 1;  // "Keyb Joystick": 1 Cursor, 2 Kempston
 };
 
 extern SettingsRecord Settings;

@@ -38,19 +38,20 @@ TEST_P(RomCalculator, PrintsWhatThe48KPrints) {
     BootRom();
     ASSERT_TRUE(TypeKeys(GetParam().keys));
     RunFrames(50);
-    EXPECT_EQ(ScreenRowText(0).substr(0, std::string(GetParam().printed).size()), GetParam().printed)
+    EXPECT_EQ(ScreenRowText(0).substr(0, std::string(GetParam().printed).size()),
+              GetParam().printed)
         << ScreenText();
     EXPECT_NE(LastRows(22).find("0 OK, 0:1"), std::string::npos) << ScreenText();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, RomCalculator,
-    ::testing::Values(TypedLine{"P 2 SS+K 2 ENTER", "4 "},                  // PRINT 2+2
-                      TypedLine{"P CS+SS H 2 ENTER", "1.4142136 "},         // PRINT SQR 2
-                      TypedLine{"P 1 SS+V 3 ENTER", "0.33333333 "},         // PRINT 1/3
-                      TypedLine{"P 1 0 0 SS+V 7 ENTER", "14.285714 "},      // PRINT 100/7
-                      TypedLine{"P 2 SS+H 1 0 ENTER", "1024 "},             // PRINT 2^10
-                      TypedLine{"P CS+SS M ENTER", "3.1415927 "}));         // PRINT PI
+    ::testing::Values(TypedLine{"P 2 SS+K 2 ENTER", "4 "},             // PRINT 2+2
+                      TypedLine{"P CS+SS H 2 ENTER", "1.4142136 "},    // PRINT SQR 2
+                      TypedLine{"P 1 SS+V 3 ENTER", "0.33333333 "},    // PRINT 1/3
+                      TypedLine{"P 1 0 0 SS+V 7 ENTER", "14.285714 "}, // PRINT 100/7
+                      TypedLine{"P 2 SS+H 1 0 ENTER", "1024 "},        // PRINT 2^10
+                      TypedLine{"P CS+SS M ENTER", "3.1415927 "}));    // PRINT PI
 
 TEST(ScreenText, ReadsInverseCellsAndMarksUnknownOnes) {
     BootRom(0);

@@ -31,8 +31,8 @@ inline void BootRom(int frames = 200) {
 // Half-row and bit of a Spectrum key: a letter, a digit, ENTER, SPACE, CS or SS.
 inline bool SpectrumKeyBit(const std::string& key, int& row, int& bit) {
     static const char* const rows[8][5] = {
-        {"CS", "Z", "X", "C", "V"},     {"A", "S", "D", "F", "G"}, {"Q", "W", "E", "R", "T"},
-        {"1", "2", "3", "4", "5"},      {"0", "9", "8", "7", "6"}, {"P", "O", "I", "U", "Y"},
+        {"CS", "Z", "X", "C", "V"},    {"A", "S", "D", "F", "G"},      {"Q", "W", "E", "R", "T"},
+        {"1", "2", "3", "4", "5"},     {"0", "9", "8", "7", "6"},      {"P", "O", "I", "U", "Y"},
         {"ENTER", "L", "K", "J", "H"}, {"SPACE", "SS", "M", "N", "B"},
     };
     for (row = 0; row < 8; ++row)
