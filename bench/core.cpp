@@ -2,6 +2,7 @@
 // 69888 T-states a second, so "500 x" means a 1.75 GHz emulated Z80.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -44,10 +45,15 @@ static bool LoadWorkload(const char* path) {
     return true;
 }
 
+// wendal-bench-core [FRAMES] [rom|workload]: both workloads unless one is named (for profiling).
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 5000;
-    BootBuiltinRom();
-    std::printf("rom start-up screen: %8.1f x real time\n", TimesRealTime(frames));
+    const char* only = argc > 2 ? argv[2] : "";
+    if (std::strcmp(only, "workload") != 0) {
+        BootBuiltinRom();
+        std::printf("rom start-up screen: %8.1f x real time\n", TimesRealTime(frames));
+    }
+    if (std::strcmp(only, "rom") == 0) return 0;
     const char* workload = WENDAL_BENCH_BINARY_DIR "/workload.bin";
     if (!LoadWorkload(workload)) {
         std::fprintf(stderr, "cannot read %s\n", workload);
