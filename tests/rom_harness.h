@@ -28,19 +28,6 @@ inline void BootRom(int frames = 200) {
     RunFrames(frames);
 }
 
-// Half-row and bit of a Spectrum key: a letter, a digit, ENTER, SPACE, CS or SS.
-inline bool SpectrumKeyBit(const std::string& key, int& row, int& bit) {
-    static const char* const rows[8][5] = {
-        {"CS", "Z", "X", "C", "V"},    {"A", "S", "D", "F", "G"},      {"Q", "W", "E", "R", "T"},
-        {"1", "2", "3", "4", "5"},     {"0", "9", "8", "7", "6"},      {"P", "O", "I", "U", "Y"},
-        {"ENTER", "L", "K", "J", "H"}, {"SPACE", "SS", "M", "N", "B"},
-    };
-    for (row = 0; row < 8; ++row)
-        for (bit = 0; bit < 5; ++bit)
-            if (key == rows[row][bit]) return true;
-    return false;
-}
-
 // Types space-separated chords such as "J SS+P SS+P ENTER" on the PC keyboard: each held 4
 // frames, released 4.
 inline bool TypeKeys(const std::string& chords, int holdFrames = 4) {
