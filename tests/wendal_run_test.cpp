@@ -95,6 +95,8 @@ TEST_F(WendalRun, AudioRecordsEveryFrameAndTheKeyClick) {
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(wav.find_first_not_of('\x80', 44), std::string::npos);
 
+    // The 48K ROM clicks the speaker for every key it takes.
+    if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "key click differs on this ROM";
     RunResult typed = Run("--frames 150 --type-at 120 --type A --audio " + File("click.wav"));
     ASSERT_EQ(typed.status, 0) << typed.err;
     wav = Slurp(dir / "click.wav");
