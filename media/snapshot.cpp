@@ -64,6 +64,7 @@ bool LoadSnapshot(const char* path) {
     BorderLog.colour = h[OffBorder] & 7;
     std::memcpy(m.memory + RomSize, h + SnapshotHeaderSize, SnapshotRamSize);
     m.pc = Pop(); // the format has no PC: the writer left it on the stack
+    m.halted = 0; // nor a HALT in progress: the program goes on from that PC
     return true;
 }
 

@@ -105,6 +105,28 @@ TEST(Snapshot, HandMadeFileLoadsIntoTheRightRegisters) {
     EXPECT_EQ(Machine.memory[0xFFFF], uint8_t(0xBFFF ^ 0xBF));
 }
 
+// The format has no halted state: the loaded program runs from its PC even when the machine
+// it replaces was halted with interrupts off, which nothing else would ever wake.
+TEST(Snapshot, LoadedProgramRunsOnAMachineLeftHalted) {
+    ScratchDir dir;
+    CleanMachine();
+    LoadCode(0x8000, {0xF3, 0x76}); // DI; HALT
+    FrameLoop();
+    FrameLoop();
+    ASSERT_EQ(Machine.halted, 1);
+
+    Bytes f = HandMadeSnapshot();
+    f[19] = 0x00; // interrupts off in the snapshot too
+    // At the popped PC 0xBEEF: LD A,0x5A; LD (0x7000),A; JR to itself.
+    const uint8_t code[] = {0x3E, 0x5A, 0x32, 0x00, 0x70, 0x18, 0xFE};
+    std::memcpy(f.data() + SnapshotHeaderSize + 0xBEEF - 0x4000, code, sizeof code);
+    WriteBytes(dir / "run.sna", f);
+    ASSERT_TRUE(LoadSnapshot((dir / "run.sna").c_str()));
+    FrameLoop();
+    EXPECT_EQ(Machine.memory[0x7000], 0x5A);
+    EXPECT_EQ(Machine.pc, 0xBEEF + 5);
+}
+
 TEST(Snapshot, SaveThenLoadReproducesTheMachine) {
     ScratchDir dir;
     const std::string path = dir / "round.sna";
