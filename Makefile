@@ -25,7 +25,11 @@ run: build
 	@$(BUILD)/tools/wendal-run --frames 250 --text
 
 bench: build
-	@for b in $(BUILD)/bench/wendal-bench-*; do $$b; done
+	@$(BUILD)/bench/wendal-bench-core
+	@$(BUILD)/bench/wendal-bench-render
+	@printf "wendal-run, ROM start-up screen: " && $(BUILD)/tools/wendal-run --frames 25000 --speed
+	@printf "wendal-run, workload snapshot:   " && \
+	  $(BUILD)/tools/wendal-run --frames 25000 --speed $(BUILD)/bench/workload.sna
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -10,6 +10,7 @@
 
 #include "core/builtin_rom.h"
 #include "core/machine.h"
+#include "media/snapshot.h"
 #include "peripherals/ports.h"
 
 static void RunFrame() {
@@ -46,7 +47,14 @@ static bool LoadWorkload(const char* path) {
 }
 
 // wendal-bench-core [FRAMES] [rom|workload]: both workloads unless one is named (for profiling).
+// wendal-bench-core --save-workload FILE: the workload as a snapshot, for the runner's speed.
 int main(int argc, char** argv) {
+    const char* workload = WENDAL_BENCH_BINARY_DIR "/workload.bin";
+    if (argc == 3 && std::strcmp(argv[1], "--save-workload") == 0) {
+        if (LoadWorkload(workload) && SaveSnapshot(argv[2])) return 0;
+        std::fprintf(stderr, "cannot write the workload snapshot %s\n", argv[2]);
+        return 1;
+    }
     int frames = argc > 1 ? std::atoi(argv[1]) : 5000;
     const char* only = argc > 2 ? argv[2] : "";
     if (std::strcmp(only, "workload") != 0) {
@@ -54,7 +62,6 @@ int main(int argc, char** argv) {
         std::printf("rom start-up screen: %8.1f x real time\n", TimesRealTime(frames));
     }
     if (std::strcmp(only, "rom") == 0) return 0;
-    const char* workload = WENDAL_BENCH_BINARY_DIR "/workload.bin";
     if (!LoadWorkload(workload)) {
         std::fprintf(stderr, "cannot read %s\n", workload);
         return 1;

@@ -18,7 +18,7 @@ void RenderFrameBgr(uint8_t* bgr, int32_t pitch, bool doubleSize) {
     map.depth = 24;
     SetColourMasks(map, 0xFF0000, 0x00FF00, 0x0000FF);
     BuildColourMapFor(map, 0);
-    ScreenShadowRecord shadow; // private: the display's shadow is left alone
+    ScreenShadowRecord shadow{}; // private: the display's shadow is left alone
     InvalidateShadow(shadow);
     Write24With(bgr, pitch, doubleSize, map, shadow);
 }

@@ -106,6 +106,33 @@ TEST_F(WendalRun, AudioRecordsEveryFrameAndTheKeyClick) {
     EXPECT_GE((first - 44) / 882, 120u); // not before the key went down
 }
 
+// BEEP 1,0 plays middle C, 261.63 Hz, for a second: the recording's level changes give its pitch.
+TEST_F(WendalRun, BeepIsHeardAtItsPitch) {
+    if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
+    // CAPS SHIFT + SYMBOL SHIFT selects extended mode, where SYMBOL SHIFT + Z is BEEP; SS+N is ",".
+    RunResult r = Run("--frames 260 --type 'CS+SS SS+Z 1 SS+N 0 ENTER' --audio " + File("b.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string wav = Slurp(dir / "b.wav");
+    ASSERT_EQ(wav.size(), 44u + 260 * 882);
+    // Sample positions where the speaker changes level; the tone is the longest run of changes
+    // less than 10 ms apart (the key clicks are short bursts well away from it).
+    std::vector<size_t> changes;
+    for (size_t i = 45; i < wav.size(); ++i)
+        if ((uint8_t(wav[i]) > 128) != (uint8_t(wav[i - 1]) > 128)) changes.push_back(i);
+    size_t best = 0, bestLength = 0;
+    for (size_t start = 0; start < changes.size();) {
+        size_t end = start + 1;
+        while (end < changes.size() && changes[end] - changes[end - 1] < 441) ++end;
+        if (end - start > bestLength) best = start, bestLength = end - start;
+        start = end;
+    }
+    ASSERT_GT(bestLength, 400u) << "no tone found";
+    double seconds = double(changes[best + bestLength - 1] - changes[best]) / 44100.0;
+    double hertz = double(bestLength - 1) / 2.0 / seconds;
+    EXPECT_NEAR(hertz, 261.63, 261.63 * 0.01);
+    EXPECT_NEAR(seconds, 1.0, 0.03);
+}
+
 // A recording of 221 x 40 loud samples is heard while its frame blocks last: blocks 2 to 40 at
 // 11025 Hz (221 bytes each), 2 to 20 at 22050 Hz, 2 to 10 at 44100 Hz, one block a frame.
 TEST_F(WendalRun, TapeRateSetsHowFastARecordingPlays) {
