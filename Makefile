@@ -21,7 +21,8 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
 
-run: build
+run: configure
+	@cmake --build $(BUILD) --target wendal-run
 	@$(BUILD)/tools/wendal-run --frames 250 --text
 
 bench: build

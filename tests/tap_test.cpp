@@ -2,9 +2,11 @@
 
 #include <cstring>
 
-#include "core/builtin_rom.h"
 #include "core/machine.h"
+#include "engine/power_on.h"
+#include "media/builtin_rom.h"
 #include "media/rom.h"
+#include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media_files.h"
 #include "tests/cpu_harness.h"
@@ -281,21 +283,17 @@ TEST_F(RomFixture, RomFileBesideTheProgramReplacesTheBuiltinOneUnpatched) {
     EXPECT_EQ(Machine.memory[0x056A], 0xED);
 }
 
-TEST_F(RomFixture, ResetNamesTheRomUnlessATapeIsIn) {
+TEST_F(RomFixture, PowerOnSaysWhichRomItPutIn) {
     Machine.pc = 0x1234, Machine.sp = 0x5678;
-    TitleName = "x";
-    ResetSpectrum();
-    EXPECT_EQ(TitleName, "ROM");
+    EXPECT_FALSE(PowerOnMachine());
     EXPECT_EQ(Machine.pc, 0);
+    EXPECT_EQ(Machine.sp, 0);
     EXPECT_TRUE(RomIsBuiltin());
     WriteBytes(dir / "spectrum.rom", Bytes(0x4000, 0x00));
-    ResetSpectrum();
-    EXPECT_EQ(TitleName, "Disk ROM");
-    WriteBytes(dir / "game.tap", TapBlock(Data, {1}));
-    ASSERT_TRUE(OpenTapeImage((dir / "game.tap").c_str()));
-    TitleName = "game.tap";
-    ResetSpectrum();
-    EXPECT_EQ(TitleName, "game.tap");
+    Machine.pc = 0x1234;
+    EXPECT_TRUE(PowerOnMachine());
+    EXPECT_EQ(Machine.pc, 0);
+    EXPECT_FALSE(RomIsBuiltin());
 }
 
 TEST(PowerOnMemory, IsTheClassicRandSequence) {
