@@ -12,6 +12,7 @@
 #include "display/render_tables.h"
 #include "display/screen_shadow.h"
 #include "display/writer_table.h"
+#include "engine/power_on.h"
 #include "peripherals/ports.h"
 
 namespace {
@@ -35,7 +36,7 @@ const Writer Writers[] = {
 };
 
 void SetUp(const Writer& w) {
-    AllocateMemory();
+    PowerOnMachine();
     uint32_t seed = 1;
     for (int i = 0; i < 6912; ++i) {
         seed = seed * 1103515245u + 12345u;
@@ -43,7 +44,6 @@ void SetUp(const Writer& w) {
     }
     for (int i = 0; i < 768; ++i) Machine.memory[0x5800 + i] &= 0x7F;
     for (int b = 0; b < 240; ++b) BorderLog.bands[b] = uint8_t(b % 8);
-    BuildRenderTables();
     DisplayMode = w.scale == 2 ? ModeDoubleWindow : ModeWindow;
     SpeedDisplay = true;
     ColourMap = {};

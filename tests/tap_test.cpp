@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/machine.h"
 #include "engine/power_on.h"
@@ -9,6 +11,8 @@
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media_files.h"
+#include "peripherals/input_state.h"
+#include "peripherals/ports.h"
 #include "tests/cpu_harness.h"
 
 namespace {
@@ -307,6 +311,28 @@ TEST(PowerOnMemory, IsTheClassicRandSequence) {
     int histogram[256] = {};
     for (int i = 0; i < 65536; ++i) ++histogram[Machine.memory[i]];
     for (int v = 0; v < 256; ++v) EXPECT_GT(histogram[v], 150) << v;
+}
+
+// Whatever the machine did before, switching on gives the same start: RAM in the power-on
+// pattern, no key down, EAR high, the flash timer and the frame logs at their start.
+TEST(PowerOn, StartsFromTheSameStateEveryTime) {
+    PowerOnMachine();
+    std::vector<uint8_t> first(Machine.memory, Machine.memory + 65536);
+    std::memset(Machine.memory + 0x4000, 0xAA, 0xC000);
+    KeyMatrix[3] = 0xF0;
+    EarLevel = 0;
+    FlashPhase = 1, FlashCounter = 7;
+    BorderLog.nextBand = 100, BeeperLog.count = 9;
+    Machine.pc = 0x8000;
+    PowerOnMachine();
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), Machine.memory));
+    for (uint8_t row : KeyMatrix) EXPECT_EQ(row, 0xFF);
+    EXPECT_EQ(EarLevel, 1);
+    EXPECT_EQ(FlashPhase, 0);
+    EXPECT_EQ(FlashCounter, 0);
+    EXPECT_EQ(BorderLog.nextBand, 0);
+    EXPECT_EQ(BeeperLog.count, 0);
+    EXPECT_EQ(Machine.pc, 0);
 }
 
 } // namespace
