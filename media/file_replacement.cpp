@@ -9,8 +9,23 @@
 
 namespace fs = std::filesystem;
 
+const char* FileReplacementProblem = "";
+
+// Writable by this process: a file without any write permission counts as read-only even for
+// the administrator, who could otherwise write anything.
+static bool IsWritable(const fs::path& path, fs::perms perms) {
+    constexpr fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((perms & anyWrite) == fs::perms::none) return false;
+#if defined(__unix__) || defined(__APPLE__)
+    if (access(path.c_str(), W_OK) != 0) return false;
+#endif
+    return true;
+}
+
 bool BeginFileReplacement(const char* path, FileReplacement& replacement) {
     replacement = FileReplacement{};
+    FileReplacementProblem = "no file name";
     if (!path || !*path) return false;
     std::error_code ec;
     fs::path target(path);
@@ -18,6 +33,20 @@ bool BeginFileReplacement(const char* path, FileReplacement& replacement) {
         fs::path resolved = fs::weakly_canonical(target, ec);
         if (!ec) target = resolved;
     }
+    // Only a regular file is ever replaced: renaming over a device, FIFO or socket would put a
+    // plain file in its place, and a read-only file is kept as its owner meant.
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::exists(status)) {
+        if (!fs::is_regular_file(status)) {
+            FileReplacementProblem = "not a regular file";
+            return false;
+        }
+        if (!IsWritable(target, status.permissions())) {
+            FileReplacementProblem = "the file is read-only";
+            return false;
+        }
+    }
+    FileReplacementProblem = "cannot create a file in its folder";
     replacement.target = target.string();
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -25,7 +54,10 @@ bool BeginFileReplacement(const char* path, FileReplacement& replacement) {
             replacement.target + ".tmp" + std::to_string((stamp + attempt) & 0xFFFFFF);
         // "x": never opens a file that already exists
         replacement.file = std::fopen(replacement.temporary.c_str(), "wbx");
-        if (replacement.file) return true;
+        if (replacement.file) {
+            FileReplacementProblem = "";
+            return true;
+        }
     }
     replacement.temporary.clear();
     return false;

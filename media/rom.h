@@ -13,8 +13,8 @@ extern std::string TitleName;     // the file part of the window title: "ROM", "
 // Called once at start by the program with its executable's folder; builds RomPath.
 void SetProgramFolder(const std::string& folder);
 
-// Puts a ROM into memory from address 0: "spectrum.rom" if it can be read (at most 64 KB,
-// never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a TAP
+// Puts a ROM into memory from address 0: "spectrum.rom" if it can be read (at most its first
+// 16 KB, never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a TAP
 // image is open. Returns true when the ROM came from the file.
 bool LoadRom();
 // LoadRom, the title for the ROM when no tape is open, and the processor's power-on state.

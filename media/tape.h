@@ -1,6 +1,7 @@
 // The tape in the machine's recorder: a TAP image read block by block through the loader trap,
 // or a sampled recording played into the EAR input (media/sampled_tape.h).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -29,7 +30,12 @@ int TapePositionPermille();
 
 // The ROM loader's trap: reads the next block of the open TAP image and checks its flag byte
 // against `flag`. For a LOAD (carry of F' set) its bytes go to memory from `start` (IX) on,
-// wrapping at 64K; for a VERIFY (carry clear) they are compared with memory and nothing is
-// written. Advances IX and DE, returns 1 when the whole block matched, else 0 (also with no
-// TAP image open).
+// wrapping at 64K, except that writes below 0x4000 are discarded as the processor's are; for a
+// VERIFY (carry clear) they are compared with memory and nothing is written. Advances IX and
+// DE, returns 1 when the whole block matched, else 0 (also with no TAP image open). A block
+// whose length word is 0 or 1 is passed over by itself and fails.
 uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length);
+// The same over a TAP image in memory: reads the block whose length word is at `position` and
+// leaves `position` just past it (at most `size`). Bytes past `size` read as 0xFF.
+uint8_t TapeTrapBytes(const uint8_t* tape, size_t size, size_t& position, uint8_t flag,
+                      uint16_t start, uint16_t length);
