@@ -29,9 +29,16 @@ bool BeginFileReplacement(const char* path, FileReplacement& replacement) {
     if (!path || !*path) return false;
     std::error_code ec;
     fs::path target(path);
+    // Links are followed one by one, so that a link to a file not yet there creates that file
+    // rather than being replaced; a loop of links ends after as many steps as the system allows.
+    for (int depth = 0; depth < 40 && fs::is_symlink(target, ec); ++depth) {
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec) break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
     if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
+        FileReplacementProblem = "too many levels of symbolic links";
+        return false;
     }
     // Only a regular file is ever replaced: renaming over a device, FIFO or socket would put a
     // plain file in its place, and a read-only file is kept as its owner meant.

@@ -338,6 +338,26 @@ TEST(EdSet, InputThroughCUsesBAsHighByte) {
     std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
 }
 
+// The port address is BC: C picks the port, B drives the address lines that select half-rows.
+// With B and C different, a processor that used C (or a swapped pair) would read other rows.
+TEST(EdSet, InputThroughCSelectsRowsByBNotC) {
+    struct Case {
+        uint16_t bc;
+        uint8_t want; // row 1 (A9) has A, S, D, F, G down; row 7 (A15) only SPACE
+    };
+    for (Case c :
+         {Case{0xFDFE, 0xE0}, Case{0x7FFE, 0xFE}, Case{0xFE7F, 0xFF}, Case{0xFEFD, 0xFF}}) {
+        SetUpED({0xED, 0x78}); // IN A,(C)
+        std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+        KeyMatrix[1] = 0xE0, KeyMatrix[7] = 0xFE;
+        EarLevel = 1;
+        Machine.SetBC(c.bc);
+        Step();
+        EXPECT_EQ(Machine.a, c.want) << std::hex << c.bc;
+    }
+    std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+}
+
 TEST(EdSet, OutputThroughCSendsRegisterOrZero) {
     const uint8_t ops[8] = {0x41, 0x49, 0x51, 0x59, 0x61, 0x69, 0x71, 0x79};
     for (unsigned r = 0; r < 8; ++r) {
