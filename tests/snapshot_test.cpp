@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "core/machine.h"
+#include "media/load_error.h"
 #include "media/snapshot.h"
 #include "media_files.h"
 #include "peripherals/ports.h"
@@ -264,6 +265,24 @@ TEST(Snapshot, FileLengthDecidesSuccess) {
 
     WriteBytes(dir / "exact.sna", good);
     EXPECT_TRUE(LoadSnapshot((dir / "exact.sna").c_str()));
+}
+
+// The reader over bytes in memory: a range one byte short, or none, changes nothing.
+TEST(Snapshot, LoadsFromBytesInMemory) {
+    const Bytes good = HandMadeSnapshot();
+    CleanMachine();
+    DistinctRegisters();
+    const State before = Capture();
+    // An exact-size copy, so that a read past its end is caught by the address sanitizer.
+    const std::vector<uint8_t> cut(good.begin(), good.end() - 1);
+    EXPECT_FALSE(LoadSnapshotBytes(cut.data(), cut.size()));
+    EXPECT_EQ(LastLoadError, LoadError::TooShort);
+    EXPECT_FALSE(LoadSnapshotBytes(nullptr, SnapshotSize));
+    ExpectUnchanged(before);
+    ASSERT_TRUE(LoadSnapshotBytes(good.data(), good.size()));
+    EXPECT_EQ(Machine.pc, 0xBEEF);
+    EXPECT_EQ(Machine.sp, 0x9002);
+    EXPECT_EQ(Machine.HLAlt(), 0xF001);
 }
 
 size_t FilesIn(const std::filesystem::path& dir) {

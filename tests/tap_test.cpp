@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "core/builtin_rom.h"
 #include "core/machine.h"
@@ -203,6 +204,50 @@ TEST_F(TapFixture, VerifyComparesAndNeverWrites) {
     Machine.memory[0x9000 + 37] ^= 1;
     EXPECT_EQ(Trap(Data, 0x9000, 100), 0); // same bytes, wrong checksum
     EXPECT_TRUE(Holds(0x9000, data));
+}
+
+// The block walk over an image in memory, without a file: each call reads one block and leaves
+// the position after it, never beyond the end.
+TEST(TapeTrapBytes, WalksAnImageBlockByBlock) {
+    const Bytes header = Pattern(17, 20), data = Pattern(300, 21);
+    const Bytes image = Concat({TapBlock(Header, header), Bytes{0, 0}, TapBlock(Data, data)});
+    CleanMachine();
+    Machine.fAlt = FlagC;
+    size_t at = 0;
+    EXPECT_EQ(TapeTrapBytes(image.data(), image.size(), at, Header, 0x8000, 17), 1);
+    EXPECT_EQ(at, 21u);
+    EXPECT_EQ(TapeTrapBytes(image.data(), image.size(), at, Data, 0x9000, 300), 0);
+    EXPECT_EQ(at, 23u); // the empty block alone
+    EXPECT_EQ(TapeTrapBytes(image.data(), image.size(), at, Data, 0x9000, 300), 1);
+    EXPECT_EQ(at, image.size());
+    EXPECT_EQ(std::memcmp(Machine.memory + 0x9000, data.data(), data.size()), 0);
+    EXPECT_EQ(TapeTrapBytes(image.data(), image.size(), at, Header, 0x8000, 17), 0);
+    EXPECT_EQ(at, image.size());
+    at = image.size() + 5; // a position past the end stays at the end
+    EXPECT_EQ(TapeTrapBytes(image.data(), image.size(), at, Header, 0x8000, 17), 0);
+    EXPECT_EQ(at, image.size());
+    at = 0;
+    EXPECT_EQ(TapeTrapBytes(nullptr, 100, at, Header, 0x8000, 17), 0);
+    EXPECT_EQ(at, 0u);
+}
+
+// Every cut of a good image, each in a buffer of exactly its size so that the sanitizer sees
+// any read past it: a cut block never loads, the block before it always does.
+TEST(TapeTrapBytes, EveryCutOfAnImageIsReadWithinItsBytes) {
+    const Bytes first = Pattern(6, 22), second = Pattern(40, 23);
+    const Bytes image = Concat({TapBlock(Data, first), TapBlock(Data, second)});
+    const size_t firstEnd = first.size() + 4;
+    for (size_t n = 0; n <= image.size(); ++n) {
+        SCOPED_TRACE(n);
+        const std::unique_ptr<uint8_t[]> cut(new uint8_t[n ? n : 1]);
+        std::memcpy(cut.get(), image.data(), n);
+        CleanMachine();
+        Machine.fAlt = FlagC;
+        size_t at = 0;
+        EXPECT_EQ(TapeTrapBytes(cut.get(), n, at, Data, 0x9000, 6), n >= firstEnd ? 1 : 0);
+        EXPECT_EQ(TapeTrapBytes(cut.get(), n, at, Data, 0xA000, 40), n == image.size() ? 1 : 0);
+        EXPECT_EQ(at, n);
+    }
 }
 
 TEST(TapeTrap, NoTapeOrARecordingFailsWithoutTouchingAnything) {
