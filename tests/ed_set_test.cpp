@@ -20,17 +20,6 @@ void SetUpED(std::initializer_list<uint8_t> code) {
     LoadCode(CodeAt, code);
 }
 
-struct Registers {
-    uint16_t af, bc, de, hl, afAlt, bcAlt, deAlt, hlAlt, ix, iy, sp;
-    uint8_t i, interruptState;
-    bool operator==(const Registers&) const = default;
-};
-Registers Snapshot() {
-    return {Machine.AF(),    Machine.BC(),    Machine.DE(),          Machine.HL(), Machine.AFAlt(),
-            Machine.BCAlt(), Machine.DEAlt(), Machine.HLAlt(),       Machine.ix,   Machine.iy,
-            Machine.sp,      Machine.i,       Machine.interruptState};
-}
-
 // Bytes after ED that do something; everything else is a two-byte no-op.
 bool Executed(unsigned op) {
     if (op >= 0x40 && op <= 0x7F) return op != 0x77 && op != 0x7F;
@@ -95,7 +84,7 @@ TEST(EdSet, TimeRefreshAndNoOpsOfEverySecondByte) {
         SetUpED({0xED, uint8_t(op), 0x00, 0x00});
         Machine.SetBC(0x0001); // block instructions run their last iteration
         Machine.r = 0x7F;
-        Registers before = Snapshot();
+        Registers before = CaptureRegisters();
         uint32_t t = Step();
         EXPECT_EQ(t, ManualTStates(op)) << std::hex << op;
         if (op != 0x4F) { // LD R,A loads it
@@ -103,7 +92,7 @@ TEST(EdSet, TimeRefreshAndNoOpsOfEverySecondByte) {
         }
         EXPECT_EQ(Machine.opcode, 0xED) << "the second byte is not stored";
         if (!Executed(op)) {
-            EXPECT_TRUE(Snapshot() == before) << std::hex << op;
+            EXPECT_TRUE(CaptureRegisters() == before) << std::hex << op;
             EXPECT_EQ(Machine.pc, CodeAt + 2) << std::hex << op;
         }
     }
@@ -523,8 +512,8 @@ TEST(EdSet, TrapWithNoTapeReportsFailureToTheLoader) {
 
     SetUpED({0xED, 0xFF}); // anywhere else: an 8 T-state no-op
     Machine.SetAF(0x1234), Machine.SetAFAlt(0x00FF);
-    Registers before = Snapshot();
+    Registers before = CaptureRegisters();
     EXPECT_EQ(Step(), 8u);
     EXPECT_EQ(Machine.pc, CodeAt + 2);
-    EXPECT_TRUE(Snapshot() == before);
+    EXPECT_TRUE(CaptureRegisters() == before);
 }

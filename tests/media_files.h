@@ -3,11 +3,17 @@
 #pragma once
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "media/tape.h"
+#include "tests/cpu_harness.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -22,6 +28,20 @@ struct ScratchDir {
         std::filesystem::remove_all(path, ec);
     }
     std::string operator/(const std::string& name) const { return (path / name).string(); }
+};
+
+// A clean machine, an empty recorder and the tape rate at its start value, before and after.
+struct MediaFixture : ::testing::Test {
+    ScratchDir dir;
+    void SetUp() override { Empty(); }
+    void TearDown() override { Empty(); }
+    static void Empty() {
+        CloseTape();
+        CleanMachine();
+        TapeRate = 11025;
+        SetTapeRate();
+        std::memset(TapeFrameBuffer, 0, sizeof TapeFrameBuffer);
+    }
 };
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {

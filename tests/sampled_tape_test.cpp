@@ -11,19 +11,7 @@
 
 namespace {
 
-struct SampledFixture : ::testing::Test {
-    ScratchDir dir;
-    void SetUp() override {
-        CloseTape();
-        CleanMachine();
-        TapeRate = 11025;
-        std::memset(TapeFrameBuffer, 0, sizeof TapeFrameBuffer);
-    }
-    void TearDown() override {
-        CloseTape();
-        TapeRate = 11025;
-        SetTapeRate();
-    }
+struct SampledFixture : MediaFixture {
     void Insert(const Bytes& samples, const char* name = "t.raw") {
         WriteBytes(dir / name, samples);
         ASSERT_TRUE(OpenSampledTape((dir / name).c_str()));

@@ -15,8 +15,7 @@ namespace {
 constexpr uint8_t Header = 0x00, Data = 0xFF;
 
 // A clean machine with the tape file open and F' set up for a LOAD.
-struct TapFixture : ::testing::Test {
-    ScratchDir dir;
+struct TapFixture : MediaFixture {
     void Insert(const Bytes& tap) {
         WriteBytes(dir / "t.tap", tap);
         CleanMachine();
@@ -34,7 +33,6 @@ struct TapFixture : ::testing::Test {
             if (Machine.memory[uint16_t(addr + i)] != bytes[i]) return false;
         return true;
     }
-    void TearDown() override { CloseTape(); }
 };
 
 TEST_F(TapFixture, HeaderThenDataBlocksLoadInOrder) {
@@ -282,15 +280,13 @@ TEST(TapeImage, FailedOpenStillEjectsThePreviousTape) {
 
 // ---- The ROM in memory ----------------------------------------------------------------------
 
-struct RomFixture : ::testing::Test {
-    ScratchDir dir;
+struct RomFixture : MediaFixture {
     void SetUp() override {
-        CloseTape();
-        CleanMachine();
+        MediaFixture::SetUp();
         SetProgramFolder(dir.path.string());
     }
     void TearDown() override {
-        CloseTape();
+        MediaFixture::TearDown();
         SetProgramFolder("");
     }
     bool RomIsBuiltin() { return std::memcmp(Machine.memory, BuiltinRom, 0x4000) == 0; }
