@@ -30,7 +30,7 @@ bool BeginFileReplacement(const char* path, FileReplacement& replacement) {
     std::error_code ec;
     fs::path target(path);
     // Links are followed one by one, so that a link to a file not yet there creates that file
-    // rather than being replaced; a loop of links ends after as many steps as the system allows.
+    // rather than being replaced; a loop of links is refused.
     for (int depth = 0; depth < 40 && fs::is_symlink(target, ec); ++depth) {
         const fs::path link = fs::read_symlink(target, ec);
         if (ec) break;
