@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "media/sampled_tape.h"
 #include "media/load_error.h"
+#include "media/sampled_tape.h"
 #include "media/snapshot.h"
 #include "media/tape.h"
 

@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "core/machine.h"
+#include "media/load_error.h"
 #include "media/sampled_tape.h"
 #include "peripherals/tape_input.h"
-#include "media/load_error.h"
 
 std::FILE* CurrentTape = nullptr;
 uint8_t TapeKind = TapeImage;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 #include <memory>
+#include <vector>
 
 #include "core/machine.h"
 #include "engine/power_on.h"
