@@ -10,7 +10,6 @@
 
 std::string ProgramFolder;
 std::string RomPath;
-std::string TitleName;
 
 static uint8_t RomFileBuffer[65536];
 
@@ -45,12 +44,6 @@ bool LoadRom() {
         Machine.memory[TapeTrapAddress + 1] = 0xFF;
     }
     return false;
-}
-
-void ResetSpectrum() {
-    const bool fromFile = LoadRom();
-    if (!CurrentTape) TitleName = fromFile ? "Disk ROM" : "ROM";
-    ResetMachine();
 }
 
 void FillMemoryAtPowerOn() {

@@ -8,7 +8,6 @@ constexpr uint16_t TapeTrapAddress = 0x056A; // where the ROM loader starts to w
 
 extern std::string ProgramFolder; // the program file's folder, without a trailing separator
 extern std::string RomPath;       // ProgramFolder/spectrum.rom; empty until the folder is set
-extern std::string TitleName;     // the file part of the window title: "ROM", "Disk ROM", a file
 
 // Called once at start by the program with its executable's folder; builds RomPath.
 void SetProgramFolder(const std::string& folder);
@@ -17,7 +16,5 @@ void SetProgramFolder(const std::string& folder);
 // never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a TAP
 // image is open. Returns true when the ROM came from the file.
 bool LoadRom();
-// LoadRom, the title for the ROM when no tape is open, and the processor's power-on state.
-void ResetSpectrum();
 // Power-on memory: 64 KB of a linear congruential sequence, the same every start.
 void FillMemoryAtPowerOn();

@@ -221,7 +221,8 @@ bool StartMachine(const Options& o) {
         std::fprintf(stderr, "wendal-run: cannot write the audio file %s\n", o.audio);
         return false;
     }
-    ResetSpectrum();
+    LoadRom();
+    ResetMachine();
     return true;
 }
 
