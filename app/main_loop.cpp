@@ -4,7 +4,7 @@
 #include "core/machine.h"
 #include "display/display_modes.h"
 #include "display/speed_display.h"
-#include "peripherals/frame_sequence.h"
+#include "engine/frame_sequence.h"
 #include "platform/display_surface.h"
 
 void PaceFrame() {

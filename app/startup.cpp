@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "app/commands.h"
@@ -11,16 +10,14 @@
 #include "app/tick_timer.h"
 #include "app/title.h"
 #include "app/window_services.h"
-#include "core/machine.h"
+#include "engine/power_on.h"
 #include "display/display_modes.h"
 #include "display/display_state.h"
-#include "display/render_tables.h"
 #include "display/speed_display.h"
 #include "media/load_file.h"
 #include "media/rom.h"
 #include "media/tape.h"
 #include "peripherals/beeper.h"
-#include "peripherals/input_state.h"
 #include "peripherals/joystick.h"
 #include "platform/display_surface.h"
 
@@ -32,12 +29,8 @@ constexpr std::chrono::milliseconds PausedSleep{10};
 } // namespace
 
 bool InitEmulator() {
-    BuildRenderTables();
     SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
-    AllocateMemory();
-    FillMemoryAtPowerOn();
-    DetectJoystick();
-    std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+    PowerOnMachine(); // render tables, memory, keys, logs, joystick, ROM, processor
     const int depth = DesktopDepth();
     WindowModesAvailable = DepthHasWriters(depth);
     if (!WindowModesAvailable) DisplayMode = ModeFullscreen;

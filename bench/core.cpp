@@ -8,8 +8,8 @@
 #include <iterator>
 #include <vector>
 
-#include "core/builtin_rom.h"
 #include "core/machine.h"
+#include "engine/power_on.h"
 #include "media/snapshot.h"
 #include "peripherals/ports.h"
 
@@ -27,10 +27,7 @@ static double TimesRealTime(int frames) {
 }
 
 static void BootBuiltinRom() {
-    AllocateMemory();
-    std::memset(Machine.memory, 0, 65536);
-    std::memcpy(Machine.memory, BuiltinRom, sizeof BuiltinRom);
-    ResetMachine();
+    PowerOnMachine();
     for (int i = 0; i < 200; ++i) RunFrame(); // past the memory test to the start-up screen
 }
 

@@ -11,31 +11,32 @@
 #include "display/display_state.h"
 #include "display/render_tables.h"
 #include "display/screen_shadow.h"
-#include "display/writers.h"
+#include "display/writer_table.h"
+#include "engine/power_on.h"
 #include "peripherals/ports.h"
 
 namespace {
 
 struct Writer {
     const char* name;
-    void (*write)(uint8_t*, int32_t);
+    FrameWriter write;
     int depth, bytes, scale;
 };
 
 const Writer Writers[] = {
-    {"Write8", Write8, 8, 1, 1},
-    {"Write16", Write16, 16, 2, 1},
-    {"Write24", Write24, 24, 3, 1},
-    {"Write32", Write32, 32, 4, 1},
-    {"Write8Double", Write8Double, 8, 1, 2},
-    {"Write16Double", Write16Double, 16, 2, 2},
-    {"Write24Double", Write24Double, 24, 3, 2},
-    {"Write32Double", Write32Double, 32, 4, 2},
-    {"Write8Scanline", Write8Scanline, 8, 1, 2},
+    {"Write8", WriterFor(8, WriterSize::Single), 8, 1, 1},
+    {"Write16", WriterFor(16, WriterSize::Single), 16, 2, 1},
+    {"Write24", WriterFor(24, WriterSize::Single), 24, 3, 1},
+    {"Write32", WriterFor(32, WriterSize::Single), 32, 4, 1},
+    {"Write8Double", WriterFor(8, WriterSize::Double), 8, 1, 2},
+    {"Write16Double", WriterFor(16, WriterSize::Double), 16, 2, 2},
+    {"Write24Double", WriterFor(24, WriterSize::Double), 24, 3, 2},
+    {"Write32Double", WriterFor(32, WriterSize::Double), 32, 4, 2},
+    {"Write8Scanline", WriterFor(8, WriterSize::Scanline), 8, 1, 2},
 };
 
 void SetUp(const Writer& w) {
-    AllocateMemory();
+    PowerOnMachine();
     uint32_t seed = 1;
     for (int i = 0; i < 6912; ++i) {
         seed = seed * 1103515245u + 12345u;
@@ -43,7 +44,6 @@ void SetUp(const Writer& w) {
     }
     for (int i = 0; i < 768; ++i) Machine.memory[0x5800 + i] &= 0x7F;
     for (int b = 0; b < 240; ++b) BorderLog.bands[b] = uint8_t(b % 8);
-    BuildRenderTables();
     DisplayMode = w.scale == 2 ? ModeDoubleWindow : ModeWindow;
     SpeedDisplay = true;
     ColourMap = {};

@@ -33,7 +33,7 @@ string(REGEX REPLACE "((0x..,){16})" "\\1\n" rom_bytes "${rom_bytes}")
 set(WENDAL_ROM_SOURCE "${CMAKE_BINARY_DIR}/generated/builtin_rom.cpp")
 file(WRITE "${WENDAL_ROM_SOURCE}.tmp"
   "// Generated from ${rom_file} at configure time.\n"
-  "#include \"core/builtin_rom.h\"\n"
+  "#include \"media/builtin_rom.h\"\n"
   "const uint8_t BuiltinRom[16384] = {\n${rom_bytes}};\n"
   "const RomKind BuiltinRomKind = RomKind::${rom_kind};\n"
   "const char BuiltinRomSource[] = \"${rom_file}\";\n")

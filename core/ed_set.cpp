@@ -4,9 +4,8 @@
 #include "core/alu.h"
 #include "core/cycle_tables.h"
 #include "core/instruction_sets.h"
+#include "core/io_bus.h"
 #include "core/machine.h"
-#include "media/tape.h"
-#include "peripherals/ports.h"
 
 // The trap sits at 0x056A in the ROM's tape loader; 0x05E2 is the RET that ends that routine.
 constexpr uint16_t TrapReturnPc = 0x056C;

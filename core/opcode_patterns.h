@@ -17,8 +17,8 @@
 
 #include "core/alu.h"
 #include "core/instruction_sets.h"
+#include "core/io_bus.h"
 #include "core/machine.h"
-#include "peripherals/ports.h"
 
 enum : int { RegB = 0, RegC, RegD, RegE, RegH, RegL, RegA = 7 };
 enum : int { PairBC = 0, PairDE, PairHL, PairSP, PairAF = 3 };

@@ -33,6 +33,7 @@ static uint32_t ShiftBy(uint32_t v, int32_t shift) {
 }
 
 void BuildColourMapFor(ColourMapRecord& map, uint8_t flashPhase) {
+    map.flashPhase = flashPhase;
     for (int a = 0; a < 256; ++a) {
         int bright = (a >> 3) & 8;
         uint32_t ink = RenderTables.Fill8[map.paletteIndex[(a & 7) | bright]];

@@ -10,6 +10,7 @@ struct ColourMapRecord {
     uint8_t paletteIndex[16];      // 8-bit: the palette entry that shows colour i
     uint32_t packedColour[16];     // 15/16-bit: value in both halves; 24/32-bit: the value
     uint32_t attrPatterns[256][2]; // 8-bit: Fill8 of the set-bit colour, then the clear-bit one
+    uint8_t flashPhase;            // the FlashPhase attrPatterns show
     uint32_t redMask, greenMask, blueMask;
     int32_t redShift, greenShift, blueShift; // highest set bit of the mask - 7; -8 for none
 };

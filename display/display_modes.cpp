@@ -6,7 +6,7 @@
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
 #include "display/speed_display.h"
-#include "display/writers.h"
+#include "display/writer_table.h"
 #include "platform/display_surface.h"
 
 int FrameWidth = 320, FrameHeight = 240;
@@ -23,19 +23,11 @@ struct SpeedPlace {
 };
 constexpr SpeedPlace SpeedPlaces[4] = {{0, 0}, {318, 220}, {638, 460}, {636, 460}};
 
-using Writer = void (*)(uint8_t*, int32_t);
-
-Writer WriterForMode() {
-    if (DisplayMode == ModeFullscreen) return FullscreenTv ? Write8Scanline : Write8Double;
-    const bool twice = DisplayMode == ModeDoubleWindow;
-    switch (Surface.depth) {
-    case 8: return twice ? Write8Double : Write8;
-    case 15:
-    case 16: return twice ? Write16Double : Write16;
-    case 24: return twice ? Write24Double : Write24;
-    case 32: return twice ? Write32Double : Write32;
-    default: return nullptr;
-    }
+FrameWriter WriterForMode() {
+    if (DisplayMode == ModeFullscreen)
+        return WriterFor(8, FullscreenTv ? WriterSize::Scanline : WriterSize::Double);
+    return WriterFor(Surface.depth,
+                     DisplayMode == ModeDoubleWindow ? WriterSize::Double : WriterSize::Single);
 }
 
 void ClearSurfacePixels() {
@@ -97,7 +89,7 @@ void DrawFrame() {
     int32_t pitch = 0;
     uint8_t* pixels = SurfacePixels(pitch);
     if (!pixels) return;
-    if (Writer writer = WriterForMode()) writer(pixels, pitch);
+    if (FrameWriter writer = WriterForMode()) writer(pixels, pitch);
     const SpeedPlace place = SpeedPlaces[DisplayMode <= ModeFullscreen ? DisplayMode : 0];
     DrawSpeedDisplay(pixels, pitch, Surface.width, Surface.height, place.x, place.y,
                      DisplayMode == ModeFullscreen);

@@ -1,4 +1,5 @@
 #pragma once
-// Exchanges the set-bit and clear-bit patterns of the flashing attributes (128-255) in the colour
-// map; called at every change of FlashPhase so the 8-bit writers follow it.
-void FlashSwap();
+// Brings the colour map's flashing attributes (128-255) to the current FlashPhase by exchanging
+// their set-bit and clear-bit patterns, so that the 8-bit writers follow the flash timer. Once
+// per frame after FrameEnd, before the frame is drawn; nothing happens while the phase is kept.
+void FollowFlashPhase();

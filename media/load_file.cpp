@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "media/sampled_tape.h"
 #include "media/snapshot.h"
 #include "media/tape.h"
 

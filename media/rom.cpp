@@ -4,8 +4,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/builtin_rom.h"
 #include "core/machine.h"
+#include "media/builtin_rom.h"
 #include "media/tape.h"
 
 std::string ProgramFolder;

@@ -1,5 +1,5 @@
 // The ROM in memory: the built-in image or "spectrum.rom" beside the program, the loader trap
-// while a TAP image is open, the power-on memory contents and the reset.
+// while a TAP image is open, and the power-on memory contents.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -5,12 +5,8 @@
 #include "media/tape.h"
 
 uint32_t TapeRate = 11025;
-uint8_t TapePlaying = 0;
 uint32_t TapeBlock = 2;
 uint32_t BytesPerFrame = 221;
-uint32_t TStatesPerSample = 316;
-uint32_t SoundShift = 2;
-uint8_t TapeFrameBuffer[TapeFrameBufferSize] = {};
 
 // Extra samples read beyond a frame's share, for the last instruction running past its end.
 constexpr uint32_t OvershootSamples = 32;
@@ -34,12 +30,6 @@ void SetTapeRate() {
 }
 
 bool SampledTapeIsPlaying() { return CurrentTape && TapeKind == SampledTape && TapePlaying; }
-
-uint8_t SampledTapeEarLevel(uint32_t tstates) {
-    uint32_t index = tstates / TStatesPerSample;
-    if (index >= TapeFrameBufferSize) index = TapeFrameBufferSize - 1;
-    return TapeFrameBuffer[index] > 128 ? 1 : 0;
-}
 
 void TapeFrameStep() {
     if (!SampledTapeIsPlaying()) return;

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "core/machine.h"
-#include "media/file_replacement.h"
 #include "peripherals/ports.h"
+#include "platform/file_replacement.h"
 
 // Header offsets, all pairs low byte first.
 enum : uint32_t {

@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "core/machine.h"
+#include "media/sampled_tape.h"
+#include "peripherals/tape_input.h"
 
 std::FILE* CurrentTape = nullptr;
 uint8_t TapeKind = TapeImage;
@@ -30,6 +32,7 @@ void CloseTape() {
     if (!CurrentTape) return;
     std::fclose(CurrentTape);
     CurrentTape = nullptr;
+    TapePlaying = 0; // the EAR input reads the recording only while one is open
 }
 
 void RewindTape() {

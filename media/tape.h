@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "media/sampled_tape.h"
+#include "core/io_bus.h"
 
 // What is in the recorder. At most one tape is open; it stays open until it is replaced,
 // ejected, or a snapshot is loaded or saved.
@@ -26,10 +26,4 @@ void CloseTape();
 void RewindTape();
 // How far the tape has been read, 0 to 1000 of its length (0 for an empty file or none open).
 int TapePositionPermille();
-
-// The ROM loader's trap: reads the next block of the open TAP image and checks its flag byte
-// against `flag`. For a LOAD (carry of F' set) its bytes go to memory from `start` (IX) on,
-// wrapping at 64K; for a VERIFY (carry clear) they are compared with memory and nothing is
-// written. Advances IX and DE, returns 1 when the whole block matched, else 0 (also with no
-// TAP image open).
-uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length);
+// TapeTrap, the loader trap, is declared with the processor's other calls in core/io_bus.h.

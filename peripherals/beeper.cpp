@@ -1,9 +1,9 @@
 #include "peripherals/beeper.h"
 
 #include "core/machine.h"
-#include "core/settings.h"
-#include "media/sampled_tape.h"
 #include "peripherals/ports.h"
+#include "peripherals/settings.h"
+#include "peripherals/tape_input.h"
 #include "platform/wave_output.h"
 
 uint8_t SoundOn = 0;
@@ -42,7 +42,7 @@ void PlayFrameSound() {
     if (slot >= OpenBuffers) return; // every block still playing (or closed): drop this frame
     uint8_t* block = SoundBlocks[slot];
 
-    const bool tape = SampledTapeIsPlaying();
+    const bool tape = TapePlaying;
     const int volume = Settings.volume;
     const int tapeVolume = Settings.tapeVolume;
     uint32_t j = 0;

@@ -1,7 +1,7 @@
 #include "peripherals/joystick.h"
 
-#include "core/settings.h"
 #include "peripherals/input_state.h"
+#include "peripherals/settings.h"
 
 ControllerRangeRecord JoystickRange;
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "core/settings.h"
 #include "peripherals/input_state.h"
+#include "peripherals/settings.h"
 #include "platform/keyboard_state.h"
 
 // Row and mask of each PC key, in the order the rows are wired: a key's mask is its half-row byte

@@ -3,10 +3,9 @@
 #include <cstring>
 
 #include "core/machine.h"
-#include "core/settings.h"
-#include "display/flash.h"
-#include "media/tape.h"
 #include "peripherals/input_state.h"
+#include "peripherals/settings.h"
+#include "peripherals/tape_input.h"
 
 BorderRecord BorderLog;
 BeeperRecord BeeperLog;
@@ -51,7 +50,7 @@ uint8_t PortRead(uint8_t port, uint8_t high) {
     }
     if (port != UlaPort) return 0xFF;
     uint8_t result = 0xFF;
-    if (SampledTapeIsPlaying()) EarLevel = SampledTapeEarLevel(Machine.tstates);
+    if (TapePlaying) EarLevel = TapeEarLevel(Machine.tstates);
     if (!EarLevel) result &= 0xBF;
     for (int row = 0; row < 8; ++row)
         if (!(high & (1 << row))) result &= KeyMatrix[row];
@@ -63,10 +62,8 @@ void FrameEnd() {
         std::memset(BorderLog.bands + BorderLog.nextBand, BorderLog.colour,
                     size_t(BorderBands - BorderLog.nextBand));
     BorderLog.nextBand = 0;
-    if (SampledTapeIsPlaying()) TapeFrameStep();
     if (++FlashCounter >= FlashFrames) {
         FlashCounter = 0;
         FlashPhase ^= 1;
-        FlashSwap();
     }
 }

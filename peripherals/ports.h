@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/io_bus.h"
+
 constexpr int BorderBands = 240;        // a frame's border is 240 bands of 291.2 T-states
 constexpr int BeeperLogCapacity = 8192; // a frame holds fewer than 6400 OUTs
 
@@ -29,7 +31,5 @@ inline int BorderBandOf(uint32_t t) {
     return band > 240u ? 240 : int(band);
 }
 
-void PortWrite(uint8_t port, uint8_t value);
-uint8_t PortRead(uint8_t port, uint8_t high);
-// Once after every frame: closes the border log, steps a playing recording, runs the flash timer.
+// Once after every frame: closes the border log and runs the flash timer.
 void FrameEnd();

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/settings.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "peripherals/beeper.h"
 #include "peripherals/ports.h"
+#include "peripherals/settings.h"
 #include "platform/headless/headless.h"
 #include "platform/wave_output.h"
 

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "core/settings.h"
 #include "peripherals/input_state.h"
 #include "peripherals/joystick.h"
 #include "peripherals/keyboard.h"
 #include "peripherals/ports.h"
+#include "peripherals/settings.h"
 #include "platform/headless/headless.h"
 #include "platform/virtual_keys.h"
 

@@ -4,10 +4,10 @@
 #include <set>
 #include <string>
 
-#include "core/settings.h"
 #include "peripherals/input_state.h"
 #include "peripherals/keyboard.h"
 #include "peripherals/ports.h"
+#include "peripherals/settings.h"
 #include "platform/headless/headless.h"
 #include "platform/virtual_keys.h"
 

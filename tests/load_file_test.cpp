@@ -2,6 +2,7 @@
 
 #include "core/machine.h"
 #include "media/load_file.h"
+#include "media/sampled_tape.h"
 #include "media/snapshot.h"
 #include "media/tape.h"
 #include "media_files.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "display/frame_png.h"
+#include "media/frame_png.h"
 #include "render_harness.h"
 
 namespace fs = std::filesystem;

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "core/machine.h"
-#include "core/settings.h"
 #include "cpu_harness.h"
 #include "peripherals/input_state.h"
 #include "peripherals/ports.h"
+#include "peripherals/settings.h"
 
 namespace {
 

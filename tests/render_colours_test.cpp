@@ -91,7 +91,7 @@ TEST(ColourMap, DepthWithoutDirectColourLeavesPackedValuesAlone) {
 }
 
 // Attribute a: ink in bits 0-2, paper in 3-5, BRIGHT adds 8 to both, FLASH exchanges them
-// while the phase is 1 (built that way, and kept that way by FlashSwap at each toggle).
+// while the phase is 1 (built that way, and kept that way by FollowFlashPhase after each toggle).
 TEST(ColourMap, AttributePatternsFollowInkPaperBrightAndFlash) {
     BuildRenderTables();
     ColourMapRecord map{};
@@ -111,7 +111,7 @@ TEST(ColourMap, AttributePatternsFollowInkPaperBrightAndFlash) {
     EXPECT_EQ(map.attrPatterns[0x87][1], TestPaletteIndex(7) * 0x01010101u);
 }
 
-TEST(FlashSwap, KeepsTheColourMapInStepWithTheFlashTimer) {
+TEST(FollowFlashPhase, KeepsTheColourMapInStepWithTheFlashTimer) {
     BuildRenderTables();
     ColourMap = {};
     ColourMap.depth = 8;
@@ -125,6 +125,7 @@ TEST(FlashSwap, KeepsTheColourMapInStepWithTheFlashTimer) {
     AllocateMemory();
     for (int frame = 1; frame <= 30; ++frame) {
         FrameEnd();
+        FollowFlashPhase();
         BuildColourMapFor(expected, FlashPhase);
         ASSERT_EQ(std::memcmp(expected.attrPatterns, ColourMap.attrPatterns,
                               sizeof expected.attrPatterns),

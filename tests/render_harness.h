@@ -13,12 +13,13 @@
 #include "display/display_state.h"
 #include "display/render_tables.h"
 #include "display/screen_shadow.h"
+#include "display/writer_table.h"
 #include "display/writers.h"
 #include "peripherals/ports.h"
 
 struct WriterCase {
     const char* name;
-    void (*write)(uint8_t*, int32_t);
+    FrameWriter write;
     int depth; // 8, 16 (5-6-5), 24 or 32 (8-8-8)
     int bytes; // per output pixel
     int scale; // 1 or 2
@@ -28,15 +29,15 @@ struct WriterCase {
 };
 
 inline const WriterCase AllWriters[] = {
-    {"Write8", Write8, 8, 1, 1, false, 260, 60, 216, 24},
-    {"Write16", Write16, 16, 2, 1, false, 260, 60, 216, 24},
-    {"Write24", Write24, 24, 3, 1, false, 260, 60, 216, 24},
-    {"Write32", Write32, 32, 4, 1, false, 240, 80, 216, 24},
-    {"Write8Double", Write8Double, 8, 1, 2, false, 520, 120, 460, 20},
-    {"Write16Double", Write16Double, 16, 2, 2, false, 520, 120, 432, 48},
-    {"Write24Double", Write24Double, 24, 3, 2, false, 520, 120, 432, 48},
-    {"Write32Double", Write32Double, 32, 4, 2, false, 560, 80, 432, 48},
-    {"Write8Scanline", Write8Scanline, 8, 1, 2, true, 0, 0, 0, 0},
+    {"Write8", WriterFor(8, WriterSize::Single), 8, 1, 1, false, 260, 60, 216, 24},
+    {"Write16", WriterFor(16, WriterSize::Single), 16, 2, 1, false, 260, 60, 216, 24},
+    {"Write24", WriterFor(24, WriterSize::Single), 24, 3, 1, false, 260, 60, 216, 24},
+    {"Write32", WriterFor(32, WriterSize::Single), 32, 4, 1, false, 240, 80, 216, 24},
+    {"Write8Double", WriterFor(8, WriterSize::Double), 8, 1, 2, false, 520, 120, 460, 20},
+    {"Write16Double", WriterFor(16, WriterSize::Double), 16, 2, 2, false, 520, 120, 432, 48},
+    {"Write24Double", WriterFor(24, WriterSize::Double), 24, 3, 2, false, 520, 120, 432, 48},
+    {"Write32Double", WriterFor(32, WriterSize::Double), 32, 4, 2, false, 560, 80, 432, 48},
+    {"Write8Scanline", WriterFor(8, WriterSize::Scanline), 8, 1, 2, true, 0, 0, 0, 0},
 };
 
 constexpr uint8_t Poison = 0x5A; // no byte pattern of any test colour is made of it alone

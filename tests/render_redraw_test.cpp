@@ -1,6 +1,7 @@
 // Redrawing only what changed: a poisoned buffer between frames shows what each frame wrote.
 #include <gtest/gtest.h>
 
+#include "display/flash.h"
 #include "render_harness.h"
 
 class RedrawTest : public testing::TestWithParam<WriterCase> {
@@ -76,7 +77,7 @@ TEST_P(RedrawTest, ChangedBitmapByteRedrawsItsEightPixels) {
     EXPECT_EQ(CheckWritten([](int, int) { return false; }), "");
 }
 
-// The 8-bit writers take FLASH from the colour map that FlashSwap keeps in step, the others
+// The 8-bit writers take FLASH from the colour map that FollowFlashPhase keeps in step, the others
 // from FlashPhase itself; against the same expected picture, all of them agree.
 TEST_P(RedrawTest, FlashingCellsRedrawEveryFrameAndInvertWithThePhase) {
     Machine.memory[0x5800 + 2 * 32 + 7] = 0x87;         // FLASH, white ink on black paper
@@ -89,6 +90,7 @@ TEST_P(RedrawTest, FlashingCellsRedrawEveryFrameAndInvertWithThePhase) {
         uint8_t phase = FlashPhase;
         BorderLog.nextBand = 240; // the frame's bands are all logged: only the flash timer runs
         FrameEnd();
+        FollowFlashPhase();
         EXPECT_EQ(FlashPhase != phase, toggles);
         PoisonedFrame();
         ASSERT_EQ(CheckWritten(flashing), "") << "frame " << frame;

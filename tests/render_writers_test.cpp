@@ -1,6 +1,9 @@
 // Every writer on a screen of known content: the picture, the colours and where bytes land.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "render_harness.h"
 
 class WriterTest : public testing::TestWithParam<WriterCase> {
@@ -95,4 +98,21 @@ TEST(Write24, StoresBlueGreenRed) {
     EXPECT_EQ(canvas.At(0, 0)[0], 0);
     EXPECT_EQ(canvas.At(0, 0)[1], 0);
     EXPECT_EQ(canvas.At(0, 0)[2], 180);
+}
+
+// 15-bit targets share the 16-bit writers (the masks differ, not the stores); only 8-bit has
+// the TV look, and a depth without writers gives none.
+TEST(WriterFor, CoversTheFiveDepthsAndNothingElse) {
+    for (WriterSize size : {WriterSize::Single, WriterSize::Double})
+        EXPECT_EQ(WriterFor(15, size), WriterFor(16, size));
+    for (int depth : {15, 16, 24, 32}) EXPECT_EQ(WriterFor(depth, WriterSize::Scanline), nullptr);
+    for (int depth : {0, 1, 4, 12, 31, 64})
+        for (WriterSize size : {WriterSize::Single, WriterSize::Double, WriterSize::Scanline})
+            EXPECT_EQ(WriterFor(depth, size), nullptr) << depth;
+    std::vector<FrameWriter> seen;
+    for (const WriterCase& w : AllWriters) {
+        ASSERT_NE(w.write, nullptr) << w.name;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), w.write), 0) << w.name;
+        seen.push_back(w.write);
+    }
 }

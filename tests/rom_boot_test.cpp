@@ -55,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ScreenText, ReadsInverseCellsAndMarksUnknownOnes) {
     BootRom(0);
+    std::memset(Machine.memory + 0x4000, 0, 6144); // no frame has run: clear the power-on bitmap
     // Draw "A" normally at (0,0), inverse at (0,1), and a pattern matching nothing at (0,2).
     for (int line = 0; line < 8; ++line) {
         uint8_t glyph = Machine.memory[0x3D00 + ('A' - 0x20) * 8 + line];

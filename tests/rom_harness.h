@@ -4,10 +4,11 @@
 #include <sstream>
 #include <string>
 
-#include "core/builtin_rom.h"
 #include "core/machine.h"
 #include "display/screen_text.h"
-#include "peripherals/frame_sequence.h"
+#include "engine/frame_sequence.h"
+#include "engine/power_on.h"
+#include "media/builtin_rom.h"
 #include "peripherals/input_state.h"
 #include "peripherals/keyboard.h"
 #include "peripherals/ports.h"
@@ -18,13 +19,10 @@ inline void RunFrames(int n) {
     for (int i = 0; i < n; ++i) RunFrame(FrameTarget{});
 }
 
+// Switched on as a front end starts it, then run past the ROM's start-up.
 inline void BootRom(int frames = 200) {
-    AllocateMemory();
-    std::memset(Machine.memory, 0, 65536);
-    std::memcpy(Machine.memory, BuiltinRom, sizeof BuiltinRom);
-    std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
     HeadlessReleaseAllKeys();
-    ResetMachine();
+    PowerOnMachine();
     RunFrames(frames);
 }
 

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "core/machine.h"
+#include "engine/frame_sequence.h"
+#include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media_files.h"
 #include "peripherals/ports.h"
@@ -114,13 +116,13 @@ TEST_F(SampledFixture, LastInstructionOfAFrameReadsTheOvershootSamples) {
 
 TEST_F(SampledFixture, StoppedOrEjectedTapeGivesTheEarBackToThePort) {
     Insert(Bytes(3000, 255));
-    FrameEnd(); // the main loop's end of frame reads the next block
+    FinishFrame(FrameTarget{}); // the end of frame reads the next block
     EXPECT_EQ(TapeBlock, 3u);
     EXPECT_EQ(EarAt(100), 1);
     TapePlaying = 0;
     PortWrite(0xFE, 0x00); // MIC and speaker low
     EXPECT_EQ(EarAt(100), 0);
-    FrameEnd();
+    FinishFrame(FrameTarget{});
     EXPECT_EQ(TapeBlock, 3u); // stopped where it was
     TapePlaying = 1;
     EXPECT_EQ(EarAt(100), 1);

@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
-#include "core/builtin_rom.h"
 #include "core/machine.h"
+#include "engine/power_on.h"
+#include "media/builtin_rom.h"
 #include "media/rom.h"
+#include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media_files.h"
+#include "peripherals/input_state.h"
+#include "peripherals/ports.h"
 #include "tests/cpu_harness.h"
 
 namespace {
@@ -281,21 +287,17 @@ TEST_F(RomFixture, RomFileBesideTheProgramReplacesTheBuiltinOneUnpatched) {
     EXPECT_EQ(Machine.memory[0x056A], 0xED);
 }
 
-TEST_F(RomFixture, ResetNamesTheRomUnlessATapeIsIn) {
+TEST_F(RomFixture, PowerOnSaysWhichRomItPutIn) {
     Machine.pc = 0x1234, Machine.sp = 0x5678;
-    TitleName = "x";
-    ResetSpectrum();
-    EXPECT_EQ(TitleName, "ROM");
+    EXPECT_FALSE(PowerOnMachine());
     EXPECT_EQ(Machine.pc, 0);
+    EXPECT_EQ(Machine.sp, 0);
     EXPECT_TRUE(RomIsBuiltin());
     WriteBytes(dir / "spectrum.rom", Bytes(0x4000, 0x00));
-    ResetSpectrum();
-    EXPECT_EQ(TitleName, "Disk ROM");
-    WriteBytes(dir / "game.tap", TapBlock(Data, {1}));
-    ASSERT_TRUE(OpenTapeImage((dir / "game.tap").c_str()));
-    TitleName = "game.tap";
-    ResetSpectrum();
-    EXPECT_EQ(TitleName, "game.tap");
+    Machine.pc = 0x1234;
+    EXPECT_TRUE(PowerOnMachine());
+    EXPECT_EQ(Machine.pc, 0);
+    EXPECT_FALSE(RomIsBuiltin());
 }
 
 TEST(PowerOnMemory, IsTheClassicRandSequence) {
@@ -309,6 +311,28 @@ TEST(PowerOnMemory, IsTheClassicRandSequence) {
     int histogram[256] = {};
     for (int i = 0; i < 65536; ++i) ++histogram[Machine.memory[i]];
     for (int v = 0; v < 256; ++v) EXPECT_GT(histogram[v], 150) << v;
+}
+
+// Whatever the machine did before, switching on gives the same start: RAM in the power-on
+// pattern, no key down, EAR high, the flash timer and the frame logs at their start.
+TEST(PowerOn, StartsFromTheSameStateEveryTime) {
+    PowerOnMachine();
+    std::vector<uint8_t> first(Machine.memory, Machine.memory + 65536);
+    std::memset(Machine.memory + 0x4000, 0xAA, 0xC000);
+    KeyMatrix[3] = 0xF0;
+    EarLevel = 0;
+    FlashPhase = 1, FlashCounter = 7;
+    BorderLog.nextBand = 100, BeeperLog.count = 9;
+    Machine.pc = 0x8000;
+    PowerOnMachine();
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), Machine.memory));
+    for (uint8_t row : KeyMatrix) EXPECT_EQ(row, 0xFF);
+    EXPECT_EQ(EarLevel, 1);
+    EXPECT_EQ(FlashPhase, 0);
+    EXPECT_EQ(FlashCounter, 0);
+    EXPECT_EQ(BorderLog.nextBand, 0);
+    EXPECT_EQ(BeeperLog.count, 0);
+    EXPECT_EQ(Machine.pc, 0);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "media/rom.h"
+#include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media_files.h"
 #include "rom_harness.h"

@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "core/builtin_rom.h"
+#include "media/builtin_rom.h"
 
 #ifdef WENDAL_RUN_PATH
 

@@ -9,23 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/machine.h"
-#include "core/settings.h"
-#include "display/colour_map.h"
-#include "display/frame_png.h"
-#include "display/render_tables.h"
-#include "display/screen_shadow.h"
 #include "display/screen_text.h"
-#include "display/writers.h"
-#include "media/file_replacement.h"
-#include "media/load_file.h"
-#include "media/rom.h"
+#include "engine/engine.h"
 #include "media/sampled_tape.h"
 #include "media/snapshot.h"
-#include "peripherals/beeper.h"
-#include "peripherals/frame_sequence.h"
-#include "peripherals/input_state.h"
-#include "peripherals/joystick.h"
 #include "peripherals/keyboard.h"
 #include "platform/headless/headless.h"
 
@@ -206,11 +193,7 @@ alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame,
 
 // What the desktop's start-up does before the first frame, with the headless devices.
 bool StartMachine(const Options& o) {
-    AllocateMemory();
-    FillMemoryAtPowerOn();
-    std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
-    DetectJoystick();
-    BuildRenderTables();
+    PowerOnMachine();
     ColourMap.depth = 32;
     SetColourMasks(ColourMap, 0xFF0000, 0x00FF00, 0x0000FF);
     BuildColourMap();
@@ -221,8 +204,6 @@ bool StartMachine(const Options& o) {
         std::fprintf(stderr, "wendal-run: cannot write the audio file %s\n", o.audio);
         return false;
     }
-    LoadRom();
-    ResetMachine();
     return true;
 }
 
@@ -242,7 +223,7 @@ int main(int argc, char** argv) {
         LoadRom();
     }
 
-    const FrameTarget target{Write32, FramePixels, FrameWidth * 4};
+    const FrameTarget target{WriterFor(32, WriterSize::Single), FramePixels, FrameWidth * 4};
     auto start = std::chrono::steady_clock::now();
     for (uint32_t frame = 0; frame < o.frames; ++frame) {
         SetTypedKeys(o, frame);

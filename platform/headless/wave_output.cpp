@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "media/file_replacement.h"
+#include "platform/file_replacement.h"
 #include "platform/headless/headless.h"
 #include "platform/wave_output.h"
 

@@ -1,4 +1,4 @@
-#include "media/file_replacement.h"
+#include "platform/file_replacement.h"
 
 #include <chrono>
 #include <filesystem>

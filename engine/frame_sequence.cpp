@@ -1,6 +1,8 @@
-#include "peripherals/frame_sequence.h"
+#include "engine/frame_sequence.h"
 
 #include "core/machine.h"
+#include "display/flash.h"
+#include "media/sampled_tape.h"
 #include "peripherals/beeper.h"
 #include "peripherals/joystick.h"
 #include "peripherals/keyboard.h"
@@ -8,6 +10,8 @@
 
 void FinishFrame(const FrameTarget& target) {
     FrameEnd();
+    TapeFrameStep();    // the recording's samples for the next frame, before the sound mixes them
+    FollowFlashPhase(); // the 8-bit writers' colour map follows the flash timer
     if (SoundOn) PlayFrameSound();
     BeeperLog.count = 0; // whether or not the sound used the events
     PollJoystick();      // before the scan, which presses the Cursor keys for it

@@ -3,16 +3,19 @@
 #pragma once
 #include <cstdint>
 
-// Where the frame is drawn: one of the renderer's writers (Write32, ...) into the caller's
-// buffer. A null writer draws nothing.
+#include "display/writer_table.h"
+
+// Where the frame is drawn: one of the renderer's writers (WriterFor) into the caller's buffer.
+// A null writer draws nothing.
 struct FrameTarget {
-    void (*writer)(uint8_t* pixels, int32_t pitch);
+    FrameWriter writer;
     uint8_t* pixels;
     int32_t pitch;
 };
 
-// After FrameLoop (and the desktop's pacing): FrameEnd, PlayFrameSound while SoundOn, the reset
-// of the beeper log, PollJoystick, ScanKeyboard, then the frame drawn into the target.
+// After FrameLoop (and the desktop's pacing): FrameEnd, TapeFrameStep, FollowFlashPhase,
+// PlayFrameSound while SoundOn, the reset of the beeper log, PollJoystick, ScanKeyboard, then the
+// frame drawn into the target.
 void FinishFrame(const FrameTarget& target);
 // FrameLoop, then FinishFrame: one frame for a caller that does no pacing.
 void RunFrame(const FrameTarget& target);

@@ -1,4 +1,4 @@
-#include "display/frame_png.h"
+#include "media/frame_png.h"
 
 #include <png.h>
 
@@ -10,7 +10,7 @@
 #include "display/render_tables.h"
 #include "display/screen_shadow.h"
 #include "display/writers.h"
-#include "media/file_replacement.h"
+#include "platform/file_replacement.h"
 
 void RenderFrameBgr(uint8_t* bgr, int32_t pitch, bool doubleSize) {
     BuildRenderTables(); // constant; cheap, and screenshots may come before any display exists

@@ -1,0 +1,15 @@
+// What the processor calls outside itself; defined by the port handlers and the tape loader.
+#pragma once
+#include <cstdint>
+
+// OUT: the low byte of the port address and the value written.
+void PortWrite(uint8_t port, uint8_t value);
+// IN: the low and high bytes of the port address; the value read.
+uint8_t PortRead(uint8_t port, uint8_t high);
+
+// The ROM loader's trap (ED FF): reads the next block of the open TAP image and checks its flag
+// byte against `flag`. For a LOAD (carry of F' set) its bytes go to memory from `start` (IX) on,
+// wrapping at 64K; for a VERIFY (carry clear) they are compared with memory and nothing is
+// written. Advances IX and DE, returns 1 when the whole block matched, else 0 (also with no
+// TAP image open).
+uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length);

@@ -1,3 +1,0 @@
-#include "core/settings.h"
-
-SettingsRecord Settings;

@@ -1,0 +1,3 @@
+#include "peripherals/settings.h"
+
+SettingsRecord Settings;
