@@ -103,9 +103,8 @@ void MainWindow::BuildMenu() {
         case MenuEntryKind::End: open.pop_back(); break;
         case MenuEntryKind::Separator: open.back()->addSeparator(); break;
         case MenuEntryKind::Item: {
-            // Qt shows the key hint from the shortcut, so the text stops at the tab.
-            const QString text = QString::fromLatin1(e.text).section(QLatin1Char('\t'), 0, 0);
-            QAction* action = open.back()->addAction(text);
+            // The menu shows what follows the tab as the key hint, whatever the shortcut is.
+            QAction* action = open.back()->addAction(QString::fromLatin1(e.text));
             const uint16_t id = e.id;
             if (e.accelerator) {
                 action->setShortcut(QKeySequence(Qt::Key_F1 + (e.accelerator - VkF1)));

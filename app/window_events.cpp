@@ -12,8 +12,9 @@
 #include "platform/virtual_keys.h"
 
 namespace {
-int OpenMenus; // one menu closes as the next opens when the pointer moves along the bar
-}
+int OpenMenus;     // one menu closes as the next opens when the pointer moves along the bar
+bool AltEnterDown; // Enter went down with Alt held; people let go of Alt or Enter first
+} // namespace
 
 void OnWindowActivation(bool active, bool otherProgram) {
     AppActive = active;
@@ -33,7 +34,9 @@ void OnKey(uint8_t vk, bool down, bool alt) {
         if (down) OpenMenuBar(); // the way to the menu in fullscreen
         return;
     }
-    if (vk == VkEnter && alt) { // Alt+Enter switches between fullscreen and the window
+    // Alt+Enter switches between fullscreen and the window when Enter is let go.
+    if (vk == VkEnter && (alt || AltEnterDown)) {
+        AltEnterDown = down;
         if (!down) RunCommand(DisplayMode == ModeFullscreen ? CmdWindow1x1 : CmdFullscreenMonitor);
         return;
     }
