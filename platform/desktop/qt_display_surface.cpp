@@ -42,14 +42,20 @@ bool Presenting; // a paint that only shows what the surface holds
 void (*RepaintHandler)() = nullptr;
 std::chrono::steady_clock::time_point RetraceOrigin = std::chrono::steady_clock::now();
 
-// The pixel value a format gives pure red, green and blue: the channel masks.
-uint32_t MaskOf(QImage::Format format, QRgb colour) {
+// The pixel value a format stores for a colour, as the writers see it (little-endian).
+uint32_t PixelValueOf(QImage::Format format, QRgb colour) {
     QImage probe(1, 1, format);
     probe.fill(QColor(colour));
     uint32_t value = 0;
     const uchar* bits = probe.constBits();
     for (int i = 0; i < probe.depth() / 8; ++i) value |= uint32_t(bits[i]) << (8 * i);
     return value;
+}
+
+// A channel's mask: the bits that full intensity sets and black leaves clear (RGB32 keeps
+// its top byte set in every pixel).
+uint32_t MaskOf(QImage::Format format, QRgb colour) {
+    return PixelValueOf(format, colour) & ~PixelValueOf(format, qRgb(0, 0, 0));
 }
 
 bool FormatOfDepth(int depth, QImage::Format& format) {
