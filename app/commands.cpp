@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/dialogs.h"
 #include "app/menu_table.h"
 #include "app/run_state.h"
 #include "app/title.h"
@@ -12,6 +13,7 @@
 #include "display/screen_shadow.h"
 #include "media/load_file.h"
 #include "media/rom.h"
+#include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "peripherals/beeper.h"
 #include "peripherals/joystick.h"
@@ -132,7 +134,16 @@ static void RunCommandNow(uint16_t id) {
         UpdateTitle();
         break;
     case CmdExit: CloseMainWindow(); break;
-    case CmdJoystick: DetectJoystick(); break;
+    case CmdTapeControl:
+        ShowTapeDialog();
+        SetTapeRate(); // the dialog may have changed the recording's rate
+        RefreshMenu();
+        break;
+    case CmdPokeMemory: ShowPokeDialog(); break;
+    case CmdJoystick:
+        DetectJoystick(); // a controller plugged in since the last look is found
+        ShowJoystickDialog();
+        break;
     case CmdWindow1x1: SelectWindowMode(ModeWindow); break;
     case CmdWindow2x2: SelectWindowMode(ModeDoubleWindow); break;
     case CmdFullscreenTv: SelectFullscreen(true); break;
@@ -153,13 +164,18 @@ static void RunCommandNow(uint16_t id) {
     case CmdSound: ToggleSound(); break;
     case CmdSoundSettings:
         CloseSound();
+        ShowSoundDialog();
         if (!OpenSound()) {
             SoundOn = 0;
             SoundAvailable = false;
         }
         RefreshMenu();
         break;
-    default: break; // the dialogs and the help come with their own windows
+    case CmdPreferences: ShowPreferencesDialog(); break;
+    case CmdHelpTopics: ShowHelpTopics(); break;
+    case CmdSpectrumKeyboard: ShowSpectrumKeyboard(); break;
+    case CmdAbout: ShowAboutDialog(); break;
+    default: break;
     }
 }
 
