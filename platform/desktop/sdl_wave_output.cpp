@@ -13,8 +13,8 @@
 constexpr int DeviceSamples = 512;
 constexpr uint8_t Silence = 128;
 
-static SDL_AudioDeviceID Device = 0; // 0 while closed
-static std::atomic<bool> Done[WaveSlots];
+static SDL_AudioDeviceID Device = 0;         // 0 while closed
+static std::atomic<bool> Playing[WaveSlots]; // queued and not yet all handed to the device
 static const uint8_t* Blocks[WaveSlots];
 
 // The slots queued for playing, oldest first; the callback reads from the head. Changed by the
@@ -25,7 +25,7 @@ static int QueueCount = 0;
 static int HeadPosition = 0; // bytes of the head block already handed to the device
 
 static void MarkAllDone() {
-    for (std::atomic<bool>& d : Done) d.store(true, std::memory_order_release);
+    for (std::atomic<bool>& p : Playing) p.store(false, std::memory_order_release);
 }
 
 static void DropQueue() {
@@ -53,7 +53,7 @@ static void FillDeviceBuffer(void*, Uint8* stream, int length) {
             HeadPosition = 0;
             QueueHead = (QueueHead + 1) % WaveSlots;
             --QueueCount;
-            Done[slot].store(true, std::memory_order_release);
+            Playing[slot].store(false, std::memory_order_release);
         }
     }
 }
@@ -81,17 +81,17 @@ bool WaveOpen() {
 
 void WaveQueue(int slot, const uint8_t* block) {
     if (Device == 0 || slot < 0 || slot >= WaveSlots || !block) return;
-    if (!Done[slot].load(std::memory_order_acquire)) return; // already queued
+    if (Playing[slot].load(std::memory_order_acquire)) return; // already queued
     SDL_LockAudioDevice(Device);
     Blocks[slot] = block;
-    Done[slot].store(false, std::memory_order_relaxed);
+    Playing[slot].store(true, std::memory_order_relaxed);
     Queue[(QueueHead + QueueCount) % WaveSlots] = slot;
     ++QueueCount;
     SDL_UnlockAudioDevice(Device);
 }
 
 bool WaveSlotDone(int slot) {
-    return slot < 0 || slot >= WaveSlots || Done[slot].load(std::memory_order_acquire);
+    return slot < 0 || slot >= WaveSlots || !Playing[slot].load(std::memory_order_acquire);
 }
 
 void WaveReset() {
