@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "app/run_state.h"
+#include "app/settings_store.h"
 #include "app/startup.h"
 #include "app/title.h"
 #include "app/window_events.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     ResetRunState();
     MainWindow window;
     SetSurfaceRepaintHandler(OnRepaintRequest);
+    LoadSettings(); // before anything is built on them
     if (!InitEmulator()) {
         ShutdownEmulator();
         return 0;
@@ -29,5 +31,6 @@ int main(int argc, char** argv) {
     window.setFocus();
     const int code = MainLoop();
     ShutdownEmulator();
+    SaveSettings(); // a store that cannot be written loses this run's changes, nothing more
     return code;
 }

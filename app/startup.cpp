@@ -19,6 +19,7 @@
 #include "media/tape.h"
 #include "peripherals/beeper.h"
 #include "peripherals/joystick.h"
+#include "platform/desktop/sdl_devices.h"
 #include "platform/display_surface.h"
 
 namespace {
@@ -56,6 +57,7 @@ void ShutdownEmulator() {
     if (TimerStarted) StopTickTimer();
     TimerStarted = false;
     CloseTape();
+    ControllerShutdown();
 }
 
 std::string CommandLineFile(int argc, char** argv) {
