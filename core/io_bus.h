@@ -9,7 +9,8 @@ uint8_t PortRead(uint8_t port, uint8_t high);
 
 // The ROM loader's trap (ED FF): reads the next block of the open TAP image and checks its flag
 // byte against `flag`. For a LOAD (carry of F' set) its bytes go to memory from `start` (IX) on,
-// wrapping at 64K; for a VERIFY (carry clear) they are compared with memory and nothing is
-// written. Advances IX and DE, returns 1 when the whole block matched, else 0 (also with no
-// TAP image open).
+// wrapping at 64K, except that bytes aimed below 0x4000 are discarded as the processor's writes
+// are; for a VERIFY (carry clear) they are compared with memory and nothing is written. Advances
+// IX and DE, returns 1 when the whole block matched, else 0 (also with no TAP image open). A
+// block whose length word is 0 or 1 is passed over by itself and fails.
 uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length);

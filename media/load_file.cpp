@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "media/load_error.h"
 #include "media/sampled_tape.h"
 #include "media/snapshot.h"
 #include "media/tape.h"
 
 bool LoadFile(const char* path) {
+    LastLoadError = LoadError::UnknownExtension;
     const char* dot = std::strrchr(path, '.');
     if (!dot) return false;
     auto is = [dot](const char* a, const char* b) {
@@ -18,7 +20,8 @@ bool LoadFile(const char* path) {
         return true;
     }
     if (is(".TAP", ".tap")) return OpenTapeImage(path);
-    if (is(".WAV", ".wav") || is(".RAW", ".raw")) return OpenSampledTape(path);
+    if (is(".WAV", ".wav")) return OpenSampledTape(path, true);
+    if (is(".RAW", ".raw")) return OpenSampledTape(path, false);
     return false;
 }
 

@@ -3,7 +3,8 @@
 
 // ".sna"/".SNA" snapshot, ".tap"/".TAP" tape image, ".wav"/".WAV"/".raw"/".RAW" recording;
 // any other extension (or none) is refused with nothing changed. A loaded snapshot ejects the
-// tape. On success the caller reloads the ROM (LoadRom) to place or remove the loader trap.
+// tape. On success the caller reloads the ROM (LoadRom) to place or remove the loader trap; on
+// failure LastLoadError (media/load_error.h) says why.
 bool LoadFile(const char* path);
 // Saves a snapshot whatever the extension; on success the tape is ejected.
 bool SaveFile(const char* path);

@@ -23,12 +23,13 @@ void SetProgramFolder(const std::string& folder) {
                   : (std::filesystem::path(ProgramFolder) / "spectrum.rom").string();
 }
 
-// The file's bytes from address 0 upward; anything past the 64 KB address space is left out.
+// The file's bytes from address 0 upward, at most the 16 KB ROM area: a longer file would
+// overwrite RAM, a loaded program included, at every reload.
 static bool LoadRomFile() {
     if (RomPath.empty()) return false;
     std::FILE* f = std::fopen(RomPath.c_str(), "rb");
     if (!f) return false;
-    const size_t got = std::fread(RomFileBuffer, 1, sizeof RomFileBuffer, f);
+    const size_t got = std::fread(RomFileBuffer, 1, RomSize, f);
     const bool failed = std::ferror(f); // a folder of that name opens but cannot be read
     std::fclose(f);
     if (failed) return false;

@@ -12,8 +12,8 @@ extern std::string RomPath;       // ProgramFolder/spectrum.rom; empty until the
 // Called once at start by the program with its executable's folder; builds RomPath.
 void SetProgramFolder(const std::string& folder);
 
-// Puts a ROM into memory from address 0: "spectrum.rom" if it can be read (at most 64 KB,
-// never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a TAP
+// Puts a ROM into memory from address 0: "spectrum.rom" if it can be read (at most its first
+// 16 KB, never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a TAP
 // image is open. Returns true when the ROM came from the file.
 bool LoadRom();
 // Power-on memory: 64 KB of a linear congruential sequence, the same every start.

@@ -1,7 +1,9 @@
 #include "media/sampled_tape.h"
 
 #include <climits>
+#include <cstring>
 
+#include "media/load_error.h"
 #include "media/tape.h"
 
 uint32_t TapeRate = 11025;
@@ -11,8 +13,48 @@ uint32_t BytesPerFrame = 221;
 // Extra samples read beyond a frame's share, for the last instruction running past its end.
 constexpr uint32_t OvershootSamples = 32;
 
-bool OpenSampledTape(const char* path) {
+static uint32_t Le16(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8); }
+static uint32_t Le32(const uint8_t* p) { return Le16(p) | Le16(p + 2) << 16; }
+
+bool ReadWaveHeader(const uint8_t* data, size_t size, uint32_t& rate) {
+    if (!data || size < 12 || std::memcmp(data, "RIFF", 4) || std::memcmp(data + 8, "WAVE", 4))
+        return false;
+    bool playable = false; // a format chunk for 8-bit mono PCM has been seen
+    uint64_t at = 12;
+    while (at + 8 <= size) {
+        const uint8_t* chunk = data + at;
+        const uint32_t length = Le32(chunk + 4);
+        if (!std::memcmp(chunk, "data", 4)) return playable && length > 0;
+        if (!std::memcmp(chunk, "fmt ", 4)) {
+            if (length < 16 || at + 8 + 16 > size) return false;
+            const uint8_t* fmt = chunk + 8;
+            uint32_t format = Le16(fmt);
+            // The extensible form names its real format in the first word of a GUID.
+            if (format == 0xFFFE && length >= 40 && at + 8 + 26 <= size) format = Le16(fmt + 24);
+            playable = format == 1 && Le16(fmt + 2) == 1 && Le16(fmt + 14) == 8;
+            rate = Le32(fmt + 4);
+        }
+        at += 8 + uint64_t(length) + (length & 1); // chunks are padded to an even length
+    }
+    return false; // no sound data within the bytes given
+}
+
+// Enough for the format chunk and whatever chunks a writer puts before the data.
+static uint8_t WaveHeaderBuffer[4096];
+
+bool OpenSampledTape(const char* path, bool waveHeader) {
     if (!InsertTape(path, SampledTape)) return false;
+    if (waveHeader) {
+        const size_t got = std::fread(WaveHeaderBuffer, 1, sizeof WaveHeaderBuffer, CurrentTape);
+        uint32_t rate = 0;
+        if (!ReadWaveHeader(WaveHeaderBuffer, got, rate)) {
+            CloseTape();
+            LastLoadError = LoadError::NotPlayable;
+            return false;
+        }
+        if (rate == 11025 || rate == 22050 || rate == 44100) TapeRate = rate;
+        std::rewind(CurrentTape);
+    }
     TapeBlock = 2;
     TapePlaying = 1;
     SetTapeRate();

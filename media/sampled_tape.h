@@ -1,17 +1,25 @@
 // A recording of a real cassette played into the EAR input in real time: a headerless stream
-// of unsigned 8-bit mono samples (a .wav's own header lies in the two skipped frame blocks).
+// of unsigned 8-bit mono samples (a .wav's own header, checked when it is opened, lies in the
+// two skipped frame blocks).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "peripherals/tape_input.h"
 
-extern uint32_t TapeRate;      // Hz: 11025, 22050 or 44100; not taken from the file
+extern uint32_t TapeRate;      // Hz: 11025, 22050 or 44100; a .wav header may set it
 extern uint32_t TapeBlock;     // next frame block to read; 2 after opening or rewinding
 extern uint32_t BytesPerFrame; // samples consumed per frame
 
 // Makes the file the current recording and starts playing it at once. Any tape open before is
-// closed, whether or not this succeeds.
-bool OpenSampledTape(const char* path);
+// closed, whether or not this succeeds. With `waveHeader` (a .wav) the file must start with a
+// header of 8-bit mono PCM and sound data, else it is refused (LoadError::NotPlayable); a
+// header naming 11025, 22050 or 44100 Hz sets TapeRate. Playback still starts two frame
+// blocks in, past the header.
+bool OpenSampledTape(const char* path, bool waveHeader = false);
+// Checks a .wav header in the file's first `size` bytes: RIFF/WAVE, a format chunk of 8-bit
+// mono PCM, then a data chunk that is not empty. Sets `rate` to the header's samples a second.
+bool ReadWaveHeader(const uint8_t* data, size_t size, uint32_t& rate);
 // Derives BytesPerFrame, TStatesPerSample and SoundShift from TapeRate.
 void SetTapeRate();
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/machine.h"
+#include "media/load_error.h"
 #include "peripherals/ports.h"
 #include "platform/file_replacement.h"
 
@@ -34,16 +35,14 @@ static uint8_t SnapshotBuffer[SnapshotSize];
 static uint16_t Word(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 static void PutWord(uint8_t* p, uint16_t v) { p[0] = uint8_t(v), p[1] = uint8_t(v >> 8); }
 
-bool LoadSnapshot(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    // The whole file is read before anything is stored, so a short or unreadable file leaves
-    // the machine exactly as it was.
-    const size_t got = std::fread(SnapshotBuffer, 1, SnapshotSize, f);
-    std::fclose(f);
-    if (got != SnapshotSize) return false;
-
-    const uint8_t* h = SnapshotBuffer;
+bool LoadSnapshotBytes(const uint8_t* data, size_t size) {
+    // Every field lies within the first SnapshotSize bytes: one check covers every read, and
+    // a short range leaves the machine exactly as it was.
+    if (!data || size < SnapshotSize) {
+        LastLoadError = LoadError::TooShort;
+        return false;
+    }
+    const uint8_t* h = data;
     MachineRecord& m = Machine;
     m.i = h[OffI];
     m.SetHLAlt(Word(h + OffHLAlt));
@@ -66,6 +65,25 @@ bool LoadSnapshot(const char* path) {
     m.pc = Pop(); // the format has no PC: the writer left it on the stack
     m.halted = 0; // nor a HALT in progress: the program goes on from that PC
     return true;
+}
+
+bool LoadSnapshot(const char* path) {
+    if (!IsLoadableFile(path)) return false;
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        LastLoadError = LoadError::Unreadable;
+        return false;
+    }
+    // The whole file is read before anything is stored, so a short or unreadable file leaves
+    // the machine exactly as it was.
+    const size_t got = std::fread(SnapshotBuffer, 1, SnapshotSize, f);
+    const bool failed = std::ferror(f);
+    std::fclose(f);
+    if (failed) {
+        LastLoadError = LoadError::Unreadable;
+        return false;
+    }
+    return LoadSnapshotBytes(SnapshotBuffer, got);
 }
 
 static void BuildSnapshot() {

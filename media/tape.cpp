@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/machine.h"
+#include "media/load_error.h"
 #include "media/sampled_tape.h"
 #include "peripherals/tape_input.h"
 
@@ -14,12 +15,14 @@ uint32_t TapeLength = 0;
 bool InsertTape(const char* path, uint8_t kind) {
     CloseTape();
     // Only a regular file is a tape: a folder opens for reading on some systems but never reads.
+    if (!IsLoadableFile(path)) return false;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
     uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) return false;
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
+    std::FILE* f = ec ? nullptr : std::fopen(path, "rb");
+    if (!f) {
+        LastLoadError = LoadError::Unreadable;
+        return false;
+    }
     CurrentTape = f;
     TapeKind = kind;
     TapeLength = size > UINT32_MAX ? UINT32_MAX : uint32_t(size);
@@ -49,39 +52,57 @@ int TapePositionPermille() {
     return int(pos * 1000.0 / double(TapeLength));
 }
 
-// Set when a block ran past the end of the image: such a block never loads successfully,
-// however its 0xFF fill happens to check out.
-static bool TapeRanOut;
+namespace {
 
-// Past the end of the image the tape reads as 0xFF for ever.
-static uint8_t TapeByte() {
-    int c = std::getc(CurrentTape);
-    if (c != EOF) return uint8_t(c);
-    TapeRanOut = true;
-    return 0xFF;
-}
-
-// Skipping reads, so a skip past the end stops at the end.
-static void SkipTape(uint32_t count) {
-    while (count--)
-        if (std::getc(CurrentTape) == EOF) {
-            TapeRanOut = true;
+// A bounds-checked reader over the tape's bytes: past the end every byte reads as 0xFF, and a
+// skip past the end stops at the end. Either marks the block as run out: such a block never
+// loads successfully, however its 0xFF fill happens to check out.
+struct TapeCursor {
+    const uint8_t* data;
+    size_t size;
+    size_t at; // never beyond size
+    bool ranOut;
+    uint8_t Byte() {
+        if (at < size) return data[at++];
+        ranOut = true;
+        return 0xFF;
+    }
+    void Skip(size_t count) {
+        if (count <= size - at) {
+            at += count;
             return;
         }
-}
+        at = size;
+        ranOut = true;
+    }
+};
 
-uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length) {
-    if (!CurrentTape || TapeKind != TapeImage) return 0;
+// One block as it lies on the tape: the length word, then as many bytes as it counts.
+uint8_t TapBlockBuffer[2 + 0xFFFF];
+
+} // namespace
+
+uint8_t TapeTrapBytes(const uint8_t* tape, size_t size, size_t& position, uint8_t flag,
+                      uint16_t start, uint16_t length) {
     // The ROM loader moved its carry into F': set for LOAD, clear for VERIFY.
     const bool verify = !(Machine.fAlt & FlagC);
-    TapeRanOut = false;
+    TapeCursor t{tape, tape ? size : 0, 0, false};
+    t.at = position < t.size ? position : t.size;
 
-    uint16_t blockLength = TapeByte();
-    blockLength = uint16_t(blockLength | TapeByte() << 8);
+    uint16_t blockLength = t.Byte();
+    blockLength = uint16_t(blockLength | t.Byte() << 8);
+    if (blockLength < 2) {
+        // Too short to hold a flag and a checksum: passed over by itself, so that the block
+        // after it is still there for the next call.
+        t.Skip(blockLength);
+        position = t.at;
+        return 0;
+    }
     const uint16_t dataLength = uint16_t(blockLength - 2); // the flag and checksum are counted
-    const uint8_t blockFlag = TapeByte();
+    const uint8_t blockFlag = t.Byte();
     if (blockFlag != flag) {
-        SkipTape(uint32_t(dataLength) + 1);
+        t.Skip(uint32_t(dataLength) + 1);
+        position = t.at;
         return 0;
     }
 
@@ -89,23 +110,37 @@ uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length) {
     uint8_t check = blockFlag;
     bool same = true;
     for (uint32_t i = 0; i < count; ++i) {
-        const uint8_t b = TapeByte();
+        const uint8_t b = t.Byte();
         const uint16_t addr = uint16_t(start + i);
         if (verify)
             same = same && Machine.memory[addr] == b;
         else
-            Machine.memory[addr] = b; // loaders write straight into the image, ROM area included
+            WriteByte(addr, b); // below 0x4000 discarded, as the ROM loader's own stores are
         check ^= b;
     }
     bool ok;
     if (length <= dataLength) {
-        SkipTape(uint32_t(dataLength - length));
-        ok = TapeByte() == check;
+        t.Skip(uint32_t(dataLength - length));
+        ok = t.Byte() == check;
     } else {
-        TapeByte(); // the block ended early: its checksum is dropped
+        t.Byte(); // the block ended early: its checksum is dropped
         ok = false;
     }
     Machine.ix = uint16_t(Machine.ix + count);
     Machine.SetDE(0);
-    return ok && same && !TapeRanOut ? 1 : 0;
+    position = t.at;
+    return ok && same && !t.ranOut ? 1 : 0;
+}
+
+uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length) {
+    if (!CurrentTape || TapeKind != TapeImage) return 0;
+    // The file position is the tape position: read exactly the next block, however long it
+    // says it is, and let the byte reader walk it.
+    size_t got = std::fread(TapBlockBuffer, 1, 2, CurrentTape);
+    if (got == 2) {
+        const size_t counted = size_t(TapBlockBuffer[0] | TapBlockBuffer[1] << 8);
+        got += std::fread(TapBlockBuffer + 2, 1, counted, CurrentTape);
+    }
+    size_t position = 0;
+    return TapeTrapBytes(TapBlockBuffer, got, position, flag, start, length);
 }

@@ -1,6 +1,7 @@
 // The tape in the machine's recorder: a TAP image read block by block through the loader trap,
 // or a sampled recording played into the EAR input (media/sampled_tape.h).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -27,3 +28,7 @@ void RewindTape();
 // How far the tape has been read, 0 to 1000 of its length (0 for an empty file or none open).
 int TapePositionPermille();
 // TapeTrap, the loader trap, is declared with the processor's other calls in core/io_bus.h.
+// The trap over a TAP image in memory: reads the block whose length word is at `position` and
+// leaves `position` just past it (at most `size`). Bytes past `size` read as 0xFF.
+uint8_t TapeTrapBytes(const uint8_t* tape, size_t size, size_t& position, uint8_t flag,
+                      uint16_t start, uint16_t length);

@@ -167,6 +167,38 @@ TEST_F(Beeper, APlayingRecordingIsMixedIn) {
     std::filesystem::remove(path);
 }
 
+// The same sound recorded at the three rates (each 11025 Hz sample held for two samples at
+// 22050 Hz and four at 44100 Hz) mixes into the same output block: the tape sample under each
+// sound sample follows the rate, checked against the 22050 Hz mix above.
+TEST_F(Beeper, RecordingsMixAlikeAtEveryRate) {
+    std::string path = std::string(WENDAL_TEST_BINARY_DIR) + "/beeper_rates.raw";
+    std::vector<std::vector<uint8_t>> mixed;
+    for (uint32_t rate : {22050u, 11025u, 44100u}) {
+        TapeRate = rate;
+        SetTapeRate();
+        const uint32_t hold = 44100 / rate; // sound samples per tape sample
+        std::vector<uint8_t> raw(2 * BytesPerFrame, 128);
+        for (uint32_t j = 0; j < BytesPerFrame + 32; ++j) {
+            const uint32_t slow = j * hold / 4; // index of the 11025 Hz sample
+            raw.push_back(uint8_t(slow * 73 + (slow >> 3) * 29));
+        }
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(raw.data()), std::streamsize(raw.size()));
+        ASSERT_TRUE(OpenSampledTape(path.c_str()));
+        TapeFrameStep();
+        mixed.push_back(Play());
+        CloseTape();
+    }
+    size_t changes = 0;
+    for (size_t k = 1; k < mixed[0].size(); ++k) changes += mixed[0][k] != mixed[0][k - 1];
+    EXPECT_GT(changes, 150u); // the tape is heard, changing every few samples
+    EXPECT_TRUE(mixed[1] == mixed[0]) << "11025 Hz: " << Runs(mixed[1]);
+    EXPECT_TRUE(mixed[2] == mixed[0]) << "44100 Hz: " << Runs(mixed[2]);
+    TapeRate = 11025;
+    SetTapeRate();
+    std::filesystem::remove(path);
+}
+
 std::vector<uint8_t> ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

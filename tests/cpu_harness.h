@@ -18,6 +18,18 @@ inline void CleanMachine() {
     BorderLog.nextBand = 0;
 }
 
+// The registers an instruction may change besides PC and R, for "everything else unchanged".
+struct Registers {
+    uint16_t af, bc, de, hl, afAlt, bcAlt, deAlt, hlAlt, ix, iy, sp;
+    uint8_t i, interruptState;
+    bool operator==(const Registers&) const = default;
+};
+inline Registers CaptureRegisters() {
+    const MachineRecord& m = Machine;
+    return {m.AF(),    m.BC(), m.DE(), m.HL(), m.AFAlt(), m.BCAlt(),       m.DEAlt(),
+            m.HLAlt(), m.ix,   m.iy,   m.sp,   m.i,       m.interruptState};
+}
+
 inline void Poke(uint16_t addr, std::initializer_list<uint8_t> bytes) {
     for (uint8_t b : bytes) Machine.memory[addr++] = b;
 }

@@ -20,17 +20,6 @@ void SetUpED(std::initializer_list<uint8_t> code) {
     LoadCode(CodeAt, code);
 }
 
-struct Registers {
-    uint16_t af, bc, de, hl, afAlt, bcAlt, deAlt, hlAlt, ix, iy, sp;
-    uint8_t i, interruptState;
-    bool operator==(const Registers&) const = default;
-};
-Registers Snapshot() {
-    return {Machine.AF(),    Machine.BC(),    Machine.DE(),          Machine.HL(), Machine.AFAlt(),
-            Machine.BCAlt(), Machine.DEAlt(), Machine.HLAlt(),       Machine.ix,   Machine.iy,
-            Machine.sp,      Machine.i,       Machine.interruptState};
-}
-
 // Bytes after ED that do something; everything else is a two-byte no-op.
 bool Executed(unsigned op) {
     if (op >= 0x40 && op <= 0x7F) return op != 0x77 && op != 0x7F;
@@ -95,7 +84,7 @@ TEST(EdSet, TimeRefreshAndNoOpsOfEverySecondByte) {
         SetUpED({0xED, uint8_t(op), 0x00, 0x00});
         Machine.SetBC(0x0001); // block instructions run their last iteration
         Machine.r = 0x7F;
-        Registers before = Snapshot();
+        Registers before = CaptureRegisters();
         uint32_t t = Step();
         EXPECT_EQ(t, ManualTStates(op)) << std::hex << op;
         if (op != 0x4F) { // LD R,A loads it
@@ -103,7 +92,7 @@ TEST(EdSet, TimeRefreshAndNoOpsOfEverySecondByte) {
         }
         EXPECT_EQ(Machine.opcode, 0xED) << "the second byte is not stored";
         if (!Executed(op)) {
-            EXPECT_TRUE(Snapshot() == before) << std::hex << op;
+            EXPECT_TRUE(CaptureRegisters() == before) << std::hex << op;
             EXPECT_EQ(Machine.pc, CodeAt + 2) << std::hex << op;
         }
     }
@@ -338,6 +327,26 @@ TEST(EdSet, InputThroughCUsesBAsHighByte) {
     std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
 }
 
+// The port address is BC: C picks the port, B drives the address lines that select half-rows.
+// With B and C different, a processor that used C (or a swapped pair) would read other rows.
+TEST(EdSet, InputThroughCSelectsRowsByBNotC) {
+    struct Case {
+        uint16_t bc;
+        uint8_t want; // row 1 (A9) has A, S, D, F, G down; row 7 (A15) only SPACE
+    };
+    for (Case c :
+         {Case{0xFDFE, 0xE0}, Case{0x7FFE, 0xFE}, Case{0xFE7F, 0xFF}, Case{0xFEFD, 0xFF}}) {
+        SetUpED({0xED, 0x78}); // IN A,(C)
+        std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+        KeyMatrix[1] = 0xE0, KeyMatrix[7] = 0xFE;
+        EarLevel = 1;
+        Machine.SetBC(c.bc);
+        Step();
+        EXPECT_EQ(Machine.a, c.want) << std::hex << c.bc;
+    }
+    std::memset(KeyMatrix, 0xFF, sizeof KeyMatrix);
+}
+
 TEST(EdSet, OutputThroughCSendsRegisterOrZero) {
     const uint8_t ops[8] = {0x41, 0x49, 0x51, 0x59, 0x61, 0x69, 0x71, 0x79};
     for (unsigned r = 0; r < 8; ++r) {
@@ -503,8 +512,8 @@ TEST(EdSet, TrapWithNoTapeReportsFailureToTheLoader) {
 
     SetUpED({0xED, 0xFF}); // anywhere else: an 8 T-state no-op
     Machine.SetAF(0x1234), Machine.SetAFAlt(0x00FF);
-    Registers before = Snapshot();
+    Registers before = CaptureRegisters();
     EXPECT_EQ(Step(), 8u);
     EXPECT_EQ(Machine.pc, CodeAt + 2);
-    EXPECT_TRUE(Snapshot() == before);
+    EXPECT_TRUE(CaptureRegisters() == before);
 }

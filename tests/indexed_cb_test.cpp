@@ -16,15 +16,6 @@ void SetUpIndexed(uint8_t prefix, uint8_t d, uint8_t op) {
     LoadCode(CodeAt, {prefix, 0xCB, d, op});
 }
 
-struct Registers {
-    uint16_t af, bc, de, hl, ix, iy, sp;
-    bool operator==(const Registers&) const = default;
-};
-Registers Snapshot() {
-    return {Machine.AF(), Machine.BC(), Machine.DE(), Machine.HL(),
-            Machine.ix,   Machine.iy,   Machine.sp};
-}
-
 } // namespace
 
 TEST(IndexedCb, RotatesAndShiftsOnTheIndexedByteMatchArithmetic) {
@@ -90,7 +81,7 @@ TEST(IndexedCb, TimeRefreshAndNoOpColumnsOfEveryOperationByte) {
             Machine.memory[0xA010] = 0x5A, Machine.memory[0xC010] = 0xA5;
             Machine.f = 0x00;
             Machine.r = 0x7F;
-            Registers before = Snapshot();
+            Registers before = CaptureRegisters();
             uint32_t t = Step();
             bool memory = (op & 7) == 6;
             uint32_t want = !memory ? 16 : (op & 0xC0) == 0x40 ? 20 : 23;
@@ -100,7 +91,7 @@ TEST(IndexedCb, TimeRefreshAndNoOpColumnsOfEveryOperationByte) {
             EXPECT_EQ(Machine.pc, CodeAt + 4);
             EXPECT_EQ(Machine.indexPrefix, 0);
             if (!memory) {
-                EXPECT_TRUE(Snapshot() == before) << std::hex << op;
+                EXPECT_TRUE(CaptureRegisters() == before) << std::hex << op;
                 EXPECT_EQ(Machine.memory[0xA010], 0x5A);
                 EXPECT_EQ(Machine.memory[0xC010], 0xA5);
             } else {

@@ -3,11 +3,18 @@
 #pragma once
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "media/sampled_tape.h"
+#include "media/tape.h"
+#include "tests/cpu_harness.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -22,6 +29,20 @@ struct ScratchDir {
         std::filesystem::remove_all(path, ec);
     }
     std::string operator/(const std::string& name) const { return (path / name).string(); }
+};
+
+// A clean machine, an empty recorder and the tape rate at its start value, before and after.
+struct MediaFixture : ::testing::Test {
+    ScratchDir dir;
+    void SetUp() override { Empty(); }
+    void TearDown() override { Empty(); }
+    static void Empty() {
+        CloseTape();
+        CleanMachine();
+        TapeRate = 11025;
+        SetTapeRate();
+        std::memset(TapeFrameBuffer, 0, sizeof TapeFrameBuffer);
+    }
 };
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
@@ -57,5 +78,25 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
 inline Bytes Pattern(size_t n, uint8_t seed) {
     Bytes b(n);
     for (size_t i = 0; i < n; ++i) b[i] = uint8_t(i * 7 + seed + (i >> 8));
+    return b;
+}
+
+// A .wav file: RIFF header, format chunk, then a data chunk holding `samples` (left out when
+// `withData` is false).
+inline Bytes WaveFile(const Bytes& samples, uint32_t rate = 11025, uint16_t bits = 8,
+                      uint16_t channels = 1, uint16_t format = 1, bool withData = true) {
+    auto le = [](Bytes& b, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    };
+    const uint32_t align = uint32_t(channels * bits / 8);
+    Bytes b{'R', 'I', 'F', 'F'};
+    le(b, uint32_t(36 + samples.size()), 4);
+    for (char c : std::string("WAVEfmt ")) b.push_back(uint8_t(c));
+    le(b, 16, 4), le(b, format, 2), le(b, channels, 2), le(b, rate, 4), le(b, rate * align, 4);
+    le(b, align, 2), le(b, bits, 2);
+    if (!withData) return b;
+    for (char c : std::string("data")) b.push_back(uint8_t(c));
+    le(b, uint32_t(samples.size()), 4);
+    b.insert(b.end(), samples.begin(), samples.end());
     return b;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "core/machine.h"
@@ -33,6 +34,14 @@ class Ports : public ::testing::Test {
         PortWrite(0xFE, value);
     }
 };
+
+// EAR reads high until a port write or a tape says otherwise. Checked in a fresh process of
+// this program, because the tests before this one change the level.
+TEST(PortsAtStart, EarLevelStartsHigh) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(EarLevel == 1 ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, "fast");
+}
 
 TEST_F(Ports, AFrameWithoutWritesShowsTheCarriedColour) {
     BorderLog.colour = 5;

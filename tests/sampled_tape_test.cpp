@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "core/machine.h"
 #include "engine/frame_sequence.h"
@@ -12,19 +13,7 @@
 
 namespace {
 
-struct SampledFixture : ::testing::Test {
-    ScratchDir dir;
-    void SetUp() override {
-        CloseTape();
-        CleanMachine();
-        TapeRate = 11025;
-        std::memset(TapeFrameBuffer, 0, sizeof TapeFrameBuffer);
-    }
-    void TearDown() override {
-        CloseTape();
-        TapeRate = 11025;
-        SetTapeRate();
-    }
+struct SampledFixture : MediaFixture {
     void Insert(const Bytes& samples, const char* name = "t.raw") {
         WriteBytes(dir / name, samples);
         ASSERT_TRUE(OpenSampledTape((dir / name).c_str()));
@@ -157,6 +146,46 @@ TEST_F(SampledFixture, AFileShorterThanTheSkippedHeaderStopsAtOnce) {
     TapeFrameStep(); // block 2 starts at 442: past the end
     EXPECT_EQ(TapePlaying, 0);
     EXPECT_EQ(TapeFrameBuffer[5], 77);
+}
+
+// The .wav header check over bytes in memory, each case in a buffer of exactly its size.
+TEST(WaveHeader, OnlyEightBitMonoPcmWithDataPasses) {
+    auto check = [](const Bytes& b, uint32_t& rate) {
+        const std::unique_ptr<uint8_t[]> exact(new uint8_t[b.empty() ? 1 : b.size()]);
+        if (!b.empty()) std::memcpy(exact.get(), b.data(), b.size());
+        return ReadWaveHeader(exact.get(), b.size(), rate);
+    };
+    const Bytes good = WaveFile(Bytes(100, 128), 22050);
+    uint32_t rate = 0;
+    EXPECT_TRUE(check(good, rate));
+    EXPECT_EQ(rate, 22050u);
+    // Every cut before the data chunk's header is complete fails, reading only what is there.
+    for (size_t n = 0; n < 44; ++n)
+        EXPECT_FALSE(check(Bytes(good.begin(), good.begin() + long(n)), rate)) << n;
+
+    // Other chunks before the data, an odd-sized one padded to even length, are passed over.
+    Bytes padded(good.begin(), good.begin() + 36);
+    const Bytes list{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    padded.insert(padded.end(), list.begin(), list.end());
+    padded.insert(padded.end(), good.begin() + 36, good.end());
+    EXPECT_TRUE(check(padded, rate));
+    // The extensible form naming PCM passes; one naming floating point does not.
+    Bytes extensible = WaveFile(Bytes(100, 128), 44100, 8, 1, 0xFFFE);
+    extensible[16] = 40;
+    Bytes extra{22, 0, 8, 0, 4, 0, 0, 0, 1, 0};
+    extra.resize(24, 0);
+    extensible.insert(extensible.begin() + 36, extra.begin(), extra.end());
+    EXPECT_TRUE(check(extensible, rate));
+    EXPECT_EQ(rate, 44100u);
+    extensible[36 + 8] = 3;
+    EXPECT_FALSE(check(extensible, rate));
+    // A chunk claiming 4 GB ends the walk instead of wrapping round.
+    Bytes huge = good;
+    huge[16] = huge[17] = huge[18] = huge[19] = 0xFF;
+    EXPECT_FALSE(check(huge, rate));
+    Bytes notWave = good;
+    notWave[8] = 'X';
+    EXPECT_FALSE(check(notWave, rate));
 }
 
 TEST_F(SampledFixture, FailedOpenEjectsThePreviousTape) {

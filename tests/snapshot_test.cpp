@@ -3,10 +3,15 @@
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/machine.h"
+#include "media/load_error.h"
 #include "media/snapshot.h"
 #include "media_files.h"
 #include "peripherals/ports.h"
@@ -262,6 +267,24 @@ TEST(Snapshot, FileLengthDecidesSuccess) {
     EXPECT_TRUE(LoadSnapshot((dir / "exact.sna").c_str()));
 }
 
+// The reader over bytes in memory: a range one byte short, or none, changes nothing.
+TEST(Snapshot, LoadsFromBytesInMemory) {
+    const Bytes good = HandMadeSnapshot();
+    CleanMachine();
+    DistinctRegisters();
+    const State before = Capture();
+    // An exact-size copy, so that a read past its end is caught by the address sanitizer.
+    const std::vector<uint8_t> cut(good.begin(), good.end() - 1);
+    EXPECT_FALSE(LoadSnapshotBytes(cut.data(), cut.size()));
+    EXPECT_EQ(LastLoadError, LoadError::TooShort);
+    EXPECT_FALSE(LoadSnapshotBytes(nullptr, SnapshotSize));
+    ExpectUnchanged(before);
+    ASSERT_TRUE(LoadSnapshotBytes(good.data(), good.size()));
+    EXPECT_EQ(Machine.pc, 0xBEEF);
+    EXPECT_EQ(Machine.sp, 0x9002);
+    EXPECT_EQ(Machine.HLAlt(), 0xF001);
+}
+
 size_t FilesIn(const std::filesystem::path& dir) {
     size_t n = 0;
     for (auto& e : std::filesystem::directory_iterator(dir)) n += e.exists();
@@ -325,6 +348,73 @@ TEST(Snapshot, SuccessfulSaveReplacesTheFileAndKeepsItsPermissions) {
     EXPECT_EQ(ReadBytes(path).size(), SnapshotSize);
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(FilesIn(dir.path), 1u);
+}
+
+// Renaming over a FIFO, a device or a socket would leave a plain file where it was: such an
+// output is refused and stays what it is.
+TEST(Snapshot, SaveNeverReplacesWhatIsNotARegularFile) {
+    namespace fs = std::filesystem;
+    ScratchDir dir;
+    CleanMachine();
+    DistinctRegisters();
+    const std::string fifo = dir / "fifo.sna", device = dir / "null.sna", sock = dir / "s.sna";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(SaveSnapshot(fifo.c_str()));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    // The null device's own numbers, under a name of our own (creating it needs privilege).
+    if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        EXPECT_FALSE(SaveSnapshot(device.c_str()));
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(sock.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, sock.c_str());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_FALSE(SaveSnapshot(sock.c_str()));
+    EXPECT_TRUE(fs::is_socket(sock));
+    close(fd);
+    EXPECT_EQ(Machine.pc, 0xBEEF);
+    EXPECT_EQ(Machine.sp, 0x8642);
+}
+
+// A file nobody may write keeps its content, even for the administrator.
+TEST(Snapshot, SaveLeavesAReadOnlyFileAlone) {
+    ScratchDir dir;
+    const std::string path = dir / "locked.sna";
+    WriteBytes(path, {1, 2, 3});
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    CleanMachine();
+    EXPECT_FALSE(SaveSnapshot(path.c_str()));
+    EXPECT_EQ(ReadBytes(path), (Bytes{1, 2, 3}));
+    EXPECT_EQ(FilesIn(dir.path), 1u);
+}
+
+// A symbolic link is followed: the file it names gets the snapshot and the link stays a link,
+// also when it names a file in another folder by a relative path.
+TEST(Snapshot, SaveThroughASymbolicLinkWritesItsTarget) {
+    namespace fs = std::filesystem;
+    ScratchDir dir;
+    fs::create_directory(dir / "games");
+    WriteBytes(dir / "games/real.sna", Bytes(10, 0));
+    fs::create_symlink("games/real.sna", dir / "link.sna");
+    fs::create_symlink(dir / "games/new.sna", dir / "dangling.sna");
+    CleanMachine();
+    DistinctRegisters();
+    const State before = Capture();
+    for (const char* name : {"link.sna", "dangling.sna"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(SaveSnapshot((dir / name).c_str()));
+        EXPECT_TRUE(fs::is_symlink(dir / name));
+        EXPECT_EQ(ReadBytes(dir / name).size(), SnapshotSize);
+        Machine.pc = 0, Machine.sp = 0;
+        ASSERT_TRUE(LoadSnapshot((dir / name).c_str()));
+        EXPECT_EQ(Machine.pc, before.regs.pc);
+        EXPECT_EQ(Machine.sp, before.regs.sp);
+    }
+    EXPECT_EQ(FilesIn(dir.path / "games"), 2u);
+    EXPECT_EQ(FilesIn(dir.path), 3u);
 }
 
 } // namespace

@@ -39,9 +39,10 @@ class WendalRun : public ::testing::Test {
         fs::create_directories(dir);
     }
     fs::path dir;
-    // Runs the program with the arguments (already quoted for the shell where needed).
-    RunResult Run(const std::string& args) const {
-        std::string command = std::string("'") + WENDAL_RUN_PATH + "' " + args + " >'" +
+    // Runs the program in the test's folder with the arguments (already quoted for the shell
+    // where needed).
+    RunResult Run(const std::string& args, const std::string& program = WENDAL_RUN_PATH) const {
+        std::string command = "cd '" + dir.string() + "' && '" + program + "' " + args + " >'" +
                               (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
         int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir / "out"), Slurp(dir / "err")};
@@ -197,15 +198,70 @@ TEST_F(WendalRun, SpeedIsReportedWithOneDecimal) {
     EXPECT_GT(n, 0.0);
 }
 
-TEST_F(WendalRun, BadFilesAreReportedWithStatusOne) {
+// The message names the file on its own line, with the reason.
+TEST_F(WendalRun, BadFilesAreReportedWithTheirReasonAndStatusOne) {
     std::ofstream(dir / "notes.txt") << "not a Spectrum file";
     std::ofstream(dir / "short.sna") << "too short";
-    for (const char* name : {"nothing.sna", "notes.txt", "short.sna", "nothing.tap"}) {
-        RunResult r = Run("--frames 5 --screen " + File("s.scr") + " " + File(name));
-        EXPECT_EQ(r.status, 1) << name;
-        EXPECT_EQ(r.err, "Error reading snapshot/tape file!\n") << name;
-        EXPECT_FALSE(fs::exists(dir / "s.scr")) << name;
+    // A 16-bit recording: RIFF header, format chunk (PCM, mono, 16 bits), data chunk.
+    std::ofstream(dir / "deep.wav", std::ios::binary)
+        << std::string("RIFF\x28\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x11\x2B\0\0"
+                       "\x22\x56\0\0\x02\0\x10\0data\x04\0\0\0\0\0\0\0",
+                       48);
+    fs::create_directory(dir / "folder.tap");
+    struct Case {
+        const char* name;
+        const char* reason;
+    };
+    for (Case c : {Case{"nothing.sna", "not found"}, Case{"notes.txt", "unknown extension"},
+                   Case{"short.sna", "too short"}, Case{"nothing.tap", "not found"},
+                   Case{"deep.wav", "not a recording"}, Case{"folder.tap", "not a regular file"}}) {
+        RunResult r = Run("--frames 5 --screen " + File("s.scr") + " " + File(c.name));
+        EXPECT_EQ(r.status, 1) << c.name;
+        const std::string first = "Error reading snapshot/tape file!\n" + (dir / c.name).string();
+        EXPECT_EQ(r.err.substr(0, first.size()), first) << r.err;
+        EXPECT_NE(r.err.find(c.reason, first.size()), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+        EXPECT_FALSE(fs::exists(dir / "s.scr")) << c.name;
     }
+}
+
+// A run whose file cannot be loaded writes nothing: an earlier recording stays as it was.
+TEST_F(WendalRun, FailedLoadLeavesAnExistingRecordingAlone) {
+    std::ofstream(dir / "old.wav") << "an earlier recording";
+    RunResult r = Run("--frames 5 --audio " + File("old.wav") + " " + File("nothing.sna"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Slurp(dir / "old.wav"), "an earlier recording");
+    size_t files = 0;
+    for (auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
+    EXPECT_EQ(files, 3u); // old.wav, out, err: no temporary left behind
+}
+
+// A copy of the program beside a "spectrum.rom" runs that ROM: here one that stores 0x42 at the
+// first screen byte and loops (DI; LD A,0x42; LD (0x4000),A; JR $).
+TEST_F(WendalRun, RomBesideTheProgramIsRun) {
+    fs::create_directory(dir / "bin");
+    fs::copy_file(WENDAL_RUN_PATH, dir / "bin/wendal-run");
+    std::string rom(16384, '\0');
+    rom.replace(0, 8, "\xF3\x3E\x42\x32\x00\x40\x18\xFE", 8);
+    std::ofstream(dir / "bin/spectrum.rom", std::ios::binary) << rom;
+    RunResult r = Run("--frames 5 --screen " + File("s.scr"), (dir / "bin/wendal-run").string());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(dir / "s.scr")[0], '\x42');
+    // The same run of the program beside no ROM file is the built-in ROM's.
+    RunResult builtin = Run("--frames 5 --screen " + File("b.scr"));
+    ASSERT_EQ(builtin.status, 0) << builtin.err;
+    EXPECT_NE(Slurp(dir / "b.scr"), Slurp(dir / "s.scr"));
+}
+
+// After "--" an argument that starts with "-" is the file.
+TEST_F(WendalRun, DoubleDashEndsTheOptions) {
+    ASSERT_EQ(Run("--frames 60 --save " + File("-odd.sna")).status, 0);
+    RunResult r = Run("--frames 1 --screen " + File("s.scr") + " -- -odd.sna");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(dir / "s.scr"), Slurp(dir / "-odd.sna").substr(27, 6912));
+    r = Run("--frames 1 -- --frames.sna");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("--frames.sna: file not found"), std::string::npos) << r.err;
 }
 
 TEST_F(WendalRun, UnwritableOutputsFailWithAMessage) {
@@ -236,11 +292,13 @@ TEST_F(WendalRun, BadCommandLinesAreRefusedWithAMessage) {
           Case{"--frames 99999999999999999999", "--frames needs a whole number"},
           Case{"--type-at", "--type-at needs a value"},
           Case{"--tape-rate 8000", "11025, 22050 or 44100"},
+          Case{"--tape-rate abc", "11025, 22050 or 44100"},
           Case{"--frames 103 --type 'A'", "--frames is 103"},
           Case{"--colour", "unknown option --colour"}, Case{"a.sna b.sna", "only one file"}}) {
         RunResult r = Run(std::string(c.args) + " --screen " + File("s.scr"));
         EXPECT_EQ(r.status, 2) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << ": " << r.err;
         EXPECT_FALSE(fs::exists(dir / "s.scr")) << c.args;
     }
     RunResult fits = Run("--frames 108 --type A");

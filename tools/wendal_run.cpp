@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "display/screen_text.h"
 #include "engine/engine.h"
+#include "media/load_error.h"
 #include "media/sampled_tape.h"
 #include "media/snapshot.h"
 #include "peripherals/keyboard.h"
@@ -25,13 +27,15 @@ constexpr int ScreenBytes = 6912; // bitmap and attributes
 constexpr int FrameWidth = 320, FrameHeight = 240;
 
 const char Usage[] =
-    "usage: wendal-run [options] [FILE]\n"
+    "usage: wendal-run [options] [--] [FILE]\n"
     "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .tap, .wav, .raw).\n"
+    "A \"spectrum.rom\" beside the program replaces the built-in ROM. -- ends the options.\n"
     "  --frames N        frames to run (default 250, 50 a second of Spectrum time)\n"
     "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
     "                    SPACE, CS (CAPS SHIFT), SS (SYMBOL SHIFT); each chord is held 4 frames\n"
     "  --type-at F       frame at which typing starts (default 100)\n"
-    "  --tape-rate HZ    sampling rate of a .wav/.raw recording: 11025 (default), 22050, 44100\n"
+    "  --tape-rate HZ    sampling rate of a .raw recording: 11025 (default), 22050, 44100;\n"
+    "                    a .wav header naming one of these rates overrides it\n"
     "  --screen FILE     write the 6912 bytes of screen memory at the end\n"
     "  --screenshot FILE write the final frame as a 320 x 240 PNG\n"
     "  --audio FILE      record the sound as a 44100 Hz 8-bit mono WAV\n"
@@ -108,8 +112,23 @@ bool ParseChords(const char* text, std::vector<std::vector<uint8_t>>& chords) {
 
 // 0 to go on, otherwise the exit status (2 for a bad command line, 0 after --help).
 int ParseOptions(int argc, char** argv, Options& o) {
+    bool optionsEnded = false; // after "--" every argument is a file name
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
+        if (!optionsEnded && !std::strcmp(arg, "--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
+            if (o.file) {
+                std::fprintf(stderr,
+                             "wendal-run: only one file can be loaded (\"%s\" and \"%s\")\n",
+                             o.file, arg);
+                return 2;
+            }
+            o.file = arg;
+            continue;
+        }
         if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
             std::fputs(Usage, stdout);
             return -1;
@@ -122,53 +141,50 @@ int ParseOptions(int argc, char** argv, Options& o) {
             o.speed = true;
             continue;
         }
-        if (arg[0] == '-' && arg[1] != '\0') {
-            static const char* const withValue[] = {"--frames",    "--type",   "--type-at",
-                                                    "--tape-rate", "--screen", "--screenshot",
-                                                    "--audio",     "--save"};
-            bool known = false;
-            for (const char* name : withValue) known = known || !std::strcmp(arg, name);
-            if (!known) {
-                std::fprintf(stderr, "wendal-run: unknown option %s\n%s", arg, Usage);
-                return 2;
-            }
-            // A value never starts with "--": that is the next option, the value was left out.
-            if (i + 1 >= argc || std::strncmp(argv[i + 1], "--", 2) == 0) {
-                std::fprintf(stderr, "wendal-run: %s needs a value\n", arg);
-                return 2;
-            }
-            const char* value = argv[++i];
-            bool ok = true;
-            if (!std::strcmp(arg, "--frames"))
-                ok = ParseCount(arg, value, o.frames);
-            else if (!std::strcmp(arg, "--type-at"))
-                ok = ParseCount(arg, value, o.typeAt);
-            else if (!std::strcmp(arg, "--type"))
-                ok = ParseChords(value, o.chords);
-            else if (!std::strcmp(arg, "--tape-rate")) {
-                ok = ParseCount(arg, value, o.tapeRate) &&
-                     (o.tapeRate == 11025 || o.tapeRate == 22050 || o.tapeRate == 44100);
-                if (!ok) std::fprintf(stderr, "wendal-run: --tape-rate is 11025, 22050 or 44100\n");
-            } else if (!*value) {
-                std::fprintf(stderr, "wendal-run: %s needs a file name\n", arg);
-                ok = false;
-            } else if (!std::strcmp(arg, "--screen"))
-                o.screen = value;
-            else if (!std::strcmp(arg, "--screenshot"))
-                o.screenshot = value;
-            else if (!std::strcmp(arg, "--audio"))
-                o.audio = value;
-            else
-                o.save = value;
-            if (!ok) return 2;
-            continue;
-        }
-        if (o.file) {
-            std::fprintf(stderr, "wendal-run: only one file can be loaded (\"%s\" and \"%s\")\n",
-                         o.file, arg);
+        static const char* const withValue[] = {"--frames",    "--type",   "--type-at",
+                                                "--tape-rate", "--screen", "--screenshot",
+                                                "--audio",     "--save"};
+        bool known = false;
+        for (const char* name : withValue) known = known || !std::strcmp(arg, name);
+        if (!known) {
+            std::fprintf(stderr, "wendal-run: unknown option %s (--help lists them)\n", arg);
             return 2;
         }
-        o.file = arg;
+        // A value never starts with "--": that is the next option, the value was left out.
+        if (i + 1 >= argc || std::strncmp(argv[i + 1], "--", 2) == 0) {
+            std::fprintf(stderr, "wendal-run: %s needs a value\n", arg);
+            return 2;
+        }
+        const char* value = argv[++i];
+        bool ok = true;
+        if (!std::strcmp(arg, "--frames"))
+            ok = ParseCount(arg, value, o.frames);
+        else if (!std::strcmp(arg, "--type-at"))
+            ok = ParseCount(arg, value, o.typeAt);
+        else if (!std::strcmp(arg, "--type"))
+            ok = ParseChords(value, o.chords);
+        else if (!std::strcmp(arg, "--tape-rate")) {
+            ok = !std::strcmp(value, "11025") || !std::strcmp(value, "22050") ||
+                 !std::strcmp(value, "44100");
+            if (ok)
+                o.tapeRate = uint32_t(std::atoi(value));
+            else
+                std::fprintf(stderr,
+                             "wendal-run: --tape-rate is 11025, 22050 or 44100, not "
+                             "\"%s\"\n",
+                             value);
+        } else if (!*value) {
+            std::fprintf(stderr, "wendal-run: %s needs a file name\n", arg);
+            ok = false;
+        } else if (!std::strcmp(arg, "--screen"))
+            o.screen = value;
+        else if (!std::strcmp(arg, "--screenshot"))
+            o.screenshot = value;
+        else if (!std::strcmp(arg, "--audio"))
+            o.audio = value;
+        else
+            o.save = value;
+        if (!ok) return 2;
     }
     uint64_t typingEnds = o.typeAt + uint64_t(2 * HoldFrames) * o.chords.size();
     if (!o.chords.empty() && typingEnds > o.frames) {
@@ -189,6 +205,21 @@ void SetTypedKeys(const Options& o, uint32_t frame) {
     for (uint8_t vk : o.chords[size_t(step / 2)]) HeadlessKeyDown(vk, true);
 }
 
+// The folder of this program's file, where a "spectrum.rom" may lie beside it.
+std::string ExecutableFolder(const char* argv0) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path program = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || program.empty()) program = fs::absolute(argv0 ? argv0 : "", ec);
+    return ec ? std::string() : program.parent_path().string();
+}
+
+// One line for an output that could not be written, with the reason when it is known.
+void ReportUnwritable(const char* what, const char* path) {
+    std::fprintf(stderr, "wendal-run: cannot write the %s %s%s%s\n", what, path,
+                 *FileReplacementProblem ? ": " : "", FileReplacementProblem);
+}
+
 alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame, 32-bit
 
 // What the desktop's start-up does before the first frame, with the headless devices.
@@ -201,7 +232,7 @@ bool StartMachine(const Options& o) {
     HeadlessWaveRecordTo(o.audio);
     SoundOn = OpenSound() ? 1 : 0;
     if (o.audio && !SoundOn) {
-        std::fprintf(stderr, "wendal-run: cannot write the audio file %s\n", o.audio);
+        ReportUnwritable("audio file", o.audio);
         return false;
     }
     return true;
@@ -212,11 +243,14 @@ bool StartMachine(const Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (int status = ParseOptions(argc, argv, o)) return status < 0 ? 0 : status;
+    SetProgramFolder(ExecutableFolder(argc > 0 ? argv[0] : nullptr));
     if (!StartMachine(o)) return 1;
     if (o.file) {
         TapeRate = o.tapeRate;
         if (!LoadFile(o.file)) {
-            std::fprintf(stderr, "Error reading snapshot/tape file!\n");
+            std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file,
+                         LoadErrorText(LastLoadError));
+            HeadlessWaveDiscard(); // a run that failed writes nothing
             CloseSound();
             return 1;
         }
@@ -234,19 +268,19 @@ int main(int argc, char** argv) {
     int status = 0;
     CloseSound();
     if (o.audio && !HeadlessWaveRecordingOk()) {
-        std::fprintf(stderr, "wendal-run: cannot write the audio file %s\n", o.audio);
+        ReportUnwritable("audio file", o.audio);
         status = 1;
     }
     if (o.screen && !ReplaceFileWith(o.screen, Machine.memory + ScreenStart, ScreenBytes)) {
-        std::fprintf(stderr, "wendal-run: cannot write the screen file %s\n", o.screen);
+        ReportUnwritable("screen file", o.screen);
         status = 1;
     }
     if (o.screenshot && !SaveFramePng(o.screenshot, false)) {
-        std::fprintf(stderr, "wendal-run: cannot write the screenshot %s\n", o.screenshot);
+        ReportUnwritable("screenshot", o.screenshot);
         status = 1;
     }
     if (o.save && !SaveSnapshot(o.save)) {
-        std::fprintf(stderr, "wendal-run: cannot write the snapshot %s\n", o.save);
+        ReportUnwritable("snapshot", o.save);
         status = 1;
     }
     if (o.text) std::fputs(ScreenText().c_str(), stdout);

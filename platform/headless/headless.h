@@ -14,6 +14,9 @@ void HeadlessReleaseAllKeys();
 // records nothing. The file is written under a temporary name and put in place by WaveClose, so
 // a failed recording never replaces an existing file.
 void HeadlessWaveRecordTo(const char* path);
+// Abandons the recording in progress: its temporary file is deleted and an existing file of
+// that name is left as it was, whatever WaveClose does afterwards.
+void HeadlessWaveDiscard();
 // True unless the last recording failed (its file could not be created, written or completed).
 bool HeadlessWaveRecordingOk();
 // While held, queued blocks stay playing until released; otherwise they finish at once.

@@ -96,6 +96,9 @@ void WaveClose() {
 }
 
 void HeadlessWaveRecordTo(const char* path) { RecordPath = path ? path : ""; }
+void HeadlessWaveDiscard() {
+    if (Recording.file) FinishFileReplacement(Recording, false);
+}
 bool HeadlessWaveRecordingOk() { return RecordingOk; }
 void HeadlessWaveHold(bool hold) { Hold = hold; }
 void HeadlessWaveFinishAll() { WaveReset(); }

@@ -1,0 +1,21 @@
+// Why the last file load failed, for the message that follows "Error reading snapshot/tape
+// file!". Every reader sets it when it refuses a file; a successful load leaves it alone.
+#pragma once
+
+enum class LoadError {
+    None,
+    NotFound,         // nothing of that name
+    NotRegularFile,   // a folder, FIFO, device or socket: reading it could block or never end
+    Unreadable,       // it exists but could not be opened or read
+    UnknownExtension, // not .sna, .tap, .wav or .raw
+    TooShort,         // a snapshot of fewer than 49179 bytes
+    NotPlayable,      // a .wav that is not 8-bit mono PCM with sound data
+};
+
+extern LoadError LastLoadError;
+
+// A short lower-case phrase for a message, e.g. "file not found".
+const char* LoadErrorText(LoadError error);
+// Only a regular file is read: a folder never reads, a FIFO or a device can block for ever.
+// Otherwise sets LastLoadError to NotFound or NotRegularFile and returns false.
+bool IsLoadableFile(const char* path);
