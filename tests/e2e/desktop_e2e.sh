@@ -127,7 +127,9 @@ MakeReferences
 StartWendal
 menu=$(($(ClientSize | cut -dx -f2) - 240))
 ExpectPicture "$WORK/rom.png" "ROM start-up"
-xdotool key --delay 100 j ctrl+p ctrl+p Return
+# The ROM takes the same key again only after it has been up for five interrupts (100 ms),
+# so the two quotes are typed at a person's pace rather than a machine's.
+xdotool key --delay 300 j ctrl+p ctrl+p Return
 ExpectPicture "$WORK/loaded.png" "after LOAD \"\""
 
 xdotool key F6
