@@ -95,7 +95,7 @@ MakeReferences() {
 StartWendal() {
     "$WENDAL" "$TAPE" >"$WORK/wendal.log" 2>&1 &
     APP_PID=$!
-    WIN=$(timeout 30 xdotool search --sync --onlyvisible --name ' - Wendal' | head -1)
+    WIN=$(timeout 120 xdotool search --sync --onlyvisible --name ' - Wendal' | head -1)
     [ -n "$WIN" ] || Fail "no wendal window: $(cat "$WORK/wendal.log"; xwininfo -root -tree | grep -i wendal)"
     local title
     title=$(xdotool getwindowname "$WIN")
@@ -107,16 +107,38 @@ StartWendal() {
 # Waits for the window to show the reference, then reports the final difference.
 ExpectPicture() {
     local ref=$1 what=$2 count
-    WaitFor 60 PictureMatches "$ref"
+    WaitFor 90 PictureMatches "$ref"
     CapturePicture "$WORK/picture.png" || Fail "could not capture the window"
     count=$(DiffCount "$WORK/picture.png" "$ref")
     echo "$what: window picture 320x240 against the renderer's, $count pixels differ"
     [ "$count" = 0 ] || Fail "$what: the window does not show the renderer's picture"
 }
 
+# The window shows what the renderer draws after typing KEYS, in either phase of the flashing
+# cursor (it changes every 16 frames).
+ShowsTyped() {
+    PictureMatches "$WORK/typed-$1-a.png" || PictureMatches "$WORK/typed-$1-b.png"
+}
+
+# LOAD "" a key at a time, each once the screen shows the one before, as a person looks before
+# typing on: the ROM takes the same key again only after it has been up for five interrupts,
+# which on a busy machine two quick taps may not give it.
+TypeLoad() {
+    local keys=("j" "ctrl+p" "ctrl+p") chords=("J" "J SS+P" "J SS+P SS+P") i
+    for i in 0 1 2; do
+        Reference "$WORK/typed-$i-a.png" 200 "$TAPE" --type "${chords[$i]}"
+        Reference "$WORK/typed-$i-b.png" 216 "$TAPE" --type "${chords[$i]}"
+        xdotool key "${keys[$i]}"
+        WaitFor 60 ShowsTyped $i || Fail "the window does not show \"${chords[$i]}\" typed"
+        echo "typed ${keys[$i]}: the window shows the renderer's picture"
+        sleep 1 # the key up for well over five interrupts before the next
+    done
+    xdotool key Return
+}
+
 ExpectClient() {
     local want=$1 size
-    WaitFor 20 eval '[ "$(ClientSize)" = "$want" ]'
+    WaitFor 60 eval '[ "$(ClientSize)" = "$want" ]'
     size=$(ClientSize)
     echo "client area $size, expected $want"
     [ "$size" = "$want" ] || Fail "client area $size, expected $want"
@@ -127,9 +149,7 @@ MakeReferences
 StartWendal
 menu=$(($(ClientSize | cut -dx -f2) - 240))
 ExpectPicture "$WORK/rom.png" "ROM start-up"
-# The ROM takes the same key again only after it has been up for five interrupts (100 ms),
-# so the two quotes are typed at a person's pace rather than a machine's.
-xdotool key --delay 300 j ctrl+p ctrl+p Return
+TypeLoad
 ExpectPicture "$WORK/loaded.png" "after LOAD \"\""
 
 xdotool key F6
@@ -138,7 +158,7 @@ xdotool key F5
 ExpectClient "320x$((menu + 240))"
 
 xdotool key alt+F4
-WaitFor 15 eval '! kill -0 $APP_PID 2>/dev/null' || Fail "wendal still running after alt+F4"
+WaitFor 30 eval '! kill -0 $APP_PID 2>/dev/null' || Fail "wendal still running after alt+F4"
 wait $APP_PID
 status=$?
 APP_PID=
