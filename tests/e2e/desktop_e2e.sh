@@ -120,20 +120,26 @@ ShowsTyped() {
     PictureMatches "$WORK/typed-$1-a.png" || PictureMatches "$WORK/typed-$1-b.png"
 }
 
+# A chord such as ctrl+p held about 100 ms, as a person types.
+Press() {
+    xdotool keydown "$1"
+    sleep 0.1
+    xdotool keyup "$1"
+}
+
 # LOAD "" a key at a time, each once the screen shows the one before, as a person looks before
-# typing on: the ROM takes the same key again only after it has been up for five interrupts,
-# which on a busy machine two quick taps may not give it.
+# typing on: the ROM takes the same key again only after it has been up for five interrupts.
 TypeLoad() {
     local keys=("j" "ctrl+p" "ctrl+p") chords=("J" "J SS+P" "J SS+P SS+P") i
     for i in 0 1 2; do
         Reference "$WORK/typed-$i-a.png" 200 "$TAPE" --type "${chords[$i]}"
         Reference "$WORK/typed-$i-b.png" 216 "$TAPE" --type "${chords[$i]}"
-        xdotool key "${keys[$i]}"
+        Press "${keys[$i]}"
         WaitFor 60 ShowsTyped $i || Fail "the window does not show \"${chords[$i]}\" typed"
         echo "typed ${keys[$i]}: the window shows the renderer's picture"
-        sleep 1 # the key up for well over five interrupts before the next
+        sleep 0.3 # the key up for well over five interrupts before the next
     done
-    xdotool key Return
+    Press Return
 }
 
 ExpectClient() {
