@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/dialogs.h"
+#include "app/icons.h"
 #include "app/menu_table.h"
 #include "app/startup.h"
 #include "app/window_events.h"
@@ -74,6 +76,7 @@ MainWindow* TheMainWindow() { return Window; }
 MainWindow::MainWindow() {
     Window = this;
     setWindowTitle(QStringLiteral("Wendal"));
+    setWindowIcon(ProgramIcon());
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     resize(128, 128); // the screen mode gives the window its real size
@@ -183,6 +186,7 @@ void MainWindow::changeEvent(QEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+    CloseHelpWindows();
     RequestQuit(0);
     e->accept();
 }
@@ -224,3 +228,5 @@ void OpenMenuBar() {
 void CloseMainWindow() {
     if (Window) Window->close();
 }
+
+void UpdateCaptionStyle() {}
