@@ -115,6 +115,7 @@ QWidget* MakeTopicsWindow() {
     splitter->addWidget(tabs);
     splitter->addWidget(browser);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({230, 530});
     auto* layout = new QHBoxLayout(window);
     layout->addWidget(splitter);
     auto open = [browser](QListWidgetItem* item) {
