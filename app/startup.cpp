@@ -40,6 +40,7 @@ bool InitEmulator() {
         ShowMessage("DirectX Initialisation Error");
         return false;
     }
+    UpdateCaptionStyle();
     if (!StartTickTimer()) {
         ShowMessage("Can't start millisecond timer!");
         return false;
