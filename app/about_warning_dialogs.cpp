@@ -9,17 +9,17 @@
 
 namespace {
 
-constexpr ControlSpec AboutControls[] = {
+constexpr ControlDescription AboutControls[] = {
     {ControlKind::Icon, 0, "AppIcon", 0, 0, 0, 2, 1},
     {ControlKind::Text, 0, "Wendal", 0, 0, 1, 1, 2},
     {ControlKind::Text, 0, "Version:", 0, 1, 1, 1, 1},
     {ControlKind::Text, 0, "1.12", 0, 1, 2, 1, 1},
     {ControlKind::DefaultButton, 1, "OK", 0, 0, 3, 1, 1},
 };
-constexpr DialogSpec AppAbout = {"AppAbout", "About Wendal", AboutControls,
-                                 int(std::size(AboutControls))};
+constexpr DialogDescription AppAbout = {"AppAbout", "About Wendal", AboutControls,
+                                        int(std::size(AboutControls))};
 
-constexpr ControlSpec WarnControls[] = {
+constexpr ControlDescription WarnControls[] = {
     {ControlKind::Text, 0,
      "There is not enough Video RAM to allocate a buffer for this screen\nmode. It will be "
      "emulated using system memory.",
@@ -29,8 +29,8 @@ constexpr ControlSpec WarnControls[] = {
     {ControlKind::DefaultButton, 1, "OK", 0, 0, 1, 1, 1},
     {ControlKind::Button, 1029, "Help", 0, 1, 1, 1, 1},
 };
-constexpr DialogSpec VidWarnDialog = {"VidWarnDialog", "Performance Warning", WarnControls,
-                                      int(std::size(WarnControls))};
+constexpr DialogDescription VidWarnDialog = {"VidWarnDialog", "Performance Warning", WarnControls,
+                                             int(std::size(WarnControls))};
 
 } // namespace
 

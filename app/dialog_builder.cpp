@@ -15,7 +15,7 @@
 
 QString ControlName(int id) { return QString::number(id); }
 
-static QWidget* MakeControl(const ControlSpec& c, QDialog* dialog) {
+static QWidget* MakeControl(const ControlDescription& c, QDialog* dialog) {
     const QString text = QString::fromLatin1(c.text ? c.text : "");
     switch (c.kind) {
     case ControlKind::Text: {
@@ -66,10 +66,10 @@ static QWidget* MakeControl(const ControlSpec& c, QDialog* dialog) {
     return nullptr;
 }
 
-std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec) {
+std::unique_ptr<QDialog> BuildDialog(const DialogDescription& description) {
     auto dialog = std::make_unique<QDialog>(TheMainWindow());
-    dialog->setObjectName(QString::fromLatin1(spec.resource));
-    dialog->setWindowTitle(QString::fromLatin1(spec.title));
+    dialog->setObjectName(QString::fromLatin1(description.resource));
+    dialog->setWindowTitle(QString::fromLatin1(description.title));
     // Modal to the main window only: the help windows, which belong to no window, stay usable
     // while a dialog is open (the performance warning's Help leaves it open).
     dialog->setWindowModality(Qt::WindowModal);
@@ -78,8 +78,8 @@ std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec) {
     auto* grid = new QGridLayout(dialog.get());
     grid->setSizeConstraint(QLayout::SetFixedSize);
     QMap<int, QGridLayout*> grids;
-    for (int i = 0; i < spec.count; ++i) {
-        const ControlSpec& c = spec.controls[i];
+    for (int i = 0; i < description.count; ++i) {
+        const ControlDescription& c = description.controls[i];
         QWidget* w = MakeControl(c, dialog.get());
         if (c.id > 0) w->setObjectName(ControlName(c.id));
         if (c.kind == ControlKind::Group)

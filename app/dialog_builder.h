@@ -20,7 +20,7 @@ enum class ControlKind : uint8_t {
     Icon,      // one of the program's icons, named by the text ("AppIcon", "130", "135")
 };
 
-struct ControlSpec {
+struct ControlDescription {
     ControlKind kind;
     int id; // the object name, as a number; 0 for a text nothing refers to, below 0 for a group
             // box that has no id of its own
@@ -29,16 +29,16 @@ struct ControlSpec {
     uint8_t row, column, rowSpan, columnSpan; // place in the parent's grid (spans 0 count as 1)
 };
 
-struct DialogSpec {
+struct DialogDescription {
     const char* resource; // the dialog's name, also the QDialog's object name
     const char* title;
-    const ControlSpec* controls; // group boxes come before the controls inside them
+    const ControlDescription* controls; // group boxes come before the controls inside them
     int count;
 };
 
 // Builds the dialog, modal and owned by the main window. The caller runs it with exec() and
 // reads its controls after it has closed.
-std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec);
+std::unique_ptr<QDialog> BuildDialog(const DialogDescription& description);
 
 // The object name of a control id.
 QString ControlName(int id);

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr ControlSpec PokeControls[] = {
+constexpr ControlDescription PokeControls[] = {
     {ControlKind::Text, 0, "Use this to set a memory location to a specific value.", 0, 0, 0, 1, 3},
     {ControlKind::Text, 0, "Address", 0, 1, 0, 1, 1},
     {ControlKind::Edit, 1022, nullptr, 0, 1, 1, 1, 1},
@@ -20,8 +20,8 @@ constexpr ControlSpec PokeControls[] = {
     {ControlKind::Text, 0, "Value = 0 to 255", 0, 2, 2, 1, 1},
     {ControlKind::DefaultButton, 1025, "Poke", 0, 3, 2, 1, 1},
 };
-constexpr DialogSpec PokeDialog = {"PokeDialog", "Poke Memory", PokeControls,
-                                   int(std::size(PokeControls))};
+constexpr DialogDescription PokeDialog = {"PokeDialog", "Poke Memory", PokeControls,
+                                          int(std::size(PokeControls))};
 
 } // namespace
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr ControlSpec JoyControls[] = {
+constexpr ControlDescription JoyControls[] = {
     {ControlKind::Icon, 0, "130", 0, 0, 0, 2, 1},
     {ControlKind::Group, 1009, "Cursor Keys + TAB Emulates", 0, 0, 1, 1, 1},
     {ControlKind::Radio, 1003, "Cursor Joystick", 1009, 0, 0, 1, 1},
@@ -22,10 +22,10 @@ constexpr ControlSpec JoyControls[] = {
     {ControlKind::Radio, 1006, "Kempston Joystick", 1008, 1, 0, 1, 1},
     {ControlKind::DefaultButton, 1, "OK", 0, 0, 2, 1, 1},
 };
-constexpr DialogSpec JoyDialog = {"JoyDialog", "Joystick Settings", JoyControls,
-                                  int(std::size(JoyControls))};
+constexpr DialogDescription JoyDialog = {"JoyDialog", "Joystick Settings", JoyControls,
+                                         int(std::size(JoyControls))};
 
-constexpr ControlSpec SndControls[] = {
+constexpr ControlDescription SndControls[] = {
     {ControlKind::Icon, 0, "135", 0, 0, 0, 3, 1},
     {ControlKind::Group, 1009, "Speaker Volume", 0, 0, 1, 1, 1},
     {ControlKind::Slider, 1018, nullptr, 1009, 0, 0, 1, 2},
@@ -45,10 +45,10 @@ constexpr ControlSpec SndControls[] = {
      0, 3, 0, 1, 3},
     {ControlKind::DefaultButton, 1, "OK", 0, 0, 2, 1, 1},
 };
-constexpr DialogSpec SndDialog = {"SndDialog", "Sound Settings", SndControls,
-                                  int(std::size(SndControls))};
+constexpr DialogDescription SndDialog = {"SndDialog", "Sound Settings", SndControls,
+                                         int(std::size(SndControls))};
 
-constexpr ControlSpec PrefsControls[] = {
+constexpr ControlDescription PrefsControls[] = {
     {ControlKind::Group, -1, "User Interface", 0, 0, 0, 1, 1},
     {ControlKind::CheckBox, 1027, "Shaded Title Bar", -1, 0, 0, 1, 1},
     {ControlKind::CheckBox, 1029, "Show Warning Messages", -1, 1, 0, 1, 1},
@@ -56,8 +56,8 @@ constexpr ControlSpec PrefsControls[] = {
     {ControlKind::CheckBox, 1028, "Save Settings on Exit", -2, 0, 0, 1, 1},
     {ControlKind::DefaultButton, 1, "OK", 0, 0, 1, 1, 1},
 };
-constexpr DialogSpec PrefsDialog = {"PrefsDialog", "Preferences", PrefsControls,
-                                    int(std::size(PrefsControls))};
+constexpr DialogDescription PrefsDialog = {"PrefsDialog", "Preferences", PrefsControls,
+                                           int(std::size(PrefsControls))};
 
 void SetUpSlider(QSlider* slider, int maximum, int ticks, int page, uint8_t position) {
     slider->setRange(0, maximum);

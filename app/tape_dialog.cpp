@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr ControlSpec TapeControls[] = {
+constexpr ControlDescription TapeControls[] = {
     {ControlKind::Group, -1, "Virtual Tape Position", 0, 0, 0, 1, 4},
     {ControlKind::Slider, 1036, nullptr, -1, 0, 0, 1, 1},
     {ControlKind::Button, 1031, "Rewind", 0, 1, 0, 1, 1},
@@ -24,8 +24,8 @@ constexpr ControlSpec TapeControls[] = {
     {ControlKind::Radio, 1051, "44100 Hz", 1048, 0, 2, 1, 1},
     {ControlKind::DefaultButton, 1, "OK", 0, 2, 3, 1, 1},
 };
-constexpr DialogSpec TapeDialog = {"TapeDialog", "Tape Control", TapeControls,
-                                   int(std::size(TapeControls))};
+constexpr DialogDescription TapeDialog = {"TapeDialog", "Tape Control", TapeControls,
+                                          int(std::size(TapeControls))};
 
 constexpr int RateIds[3] = {1049, 1050, 1051};
 constexpr uint32_t Rates[3] = {11025, 22050, 44100};
