@@ -85,6 +85,7 @@ void SelectWindowMode(uint8_t mode) {
     TickEnabled = false;
     DisplayMode = mode;
     SwitchDisplayMode();
+    UpdateCaptionStyle();
     TickEnabled = true;
     RefreshMenu();
 }
@@ -97,6 +98,7 @@ void SelectFullscreen(bool tv) {
         TickEnabled = false;
         DisplayMode = ModeFullscreen;
         SwitchDisplayMode();
+        UpdateCaptionStyle();
         TickEnabled = true;
     }
     RefreshMenu();

@@ -14,12 +14,16 @@
 #include <QUrl>
 #include <vector>
 
+#include "app/caption_bar.h"
 #include "app/commands.h"
+#include "app/dialogs.h"
+#include "app/icons.h"
 #include "app/menu_table.h"
 #include "app/startup.h"
 #include "app/window_events.h"
 #include "app/window_services.h"
 #include "display/display_state.h"
+#include "peripherals/settings.h"
 #include "platform/desktop/desktop_keyboard.h"
 #include "platform/desktop/desktop_surface.h"
 #include "platform/virtual_keys.h"
@@ -74,11 +78,14 @@ MainWindow* TheMainWindow() { return Window; }
 MainWindow::MainWindow() {
     Window = this;
     setWindowTitle(QStringLiteral("Wendal"));
+    setWindowIcon(ProgramIcon());
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     resize(128, 128); // the screen mode gives the window its real size
     AttachDesktopSurface(this);
     BuildMenu();
+    caption = new CaptionBar(this);
+    caption->hide();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState state) {
         OnWindowActivation(Window->isActiveWindow(), state != Qt::ApplicationActive);
     });
@@ -179,10 +186,44 @@ void MainWindow::focusOutEvent(QFocusEvent* e) {
 
 void MainWindow::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange) OnWindowActivation(isActiveWindow(), false);
+    // The caption shows activation, the title and the maximise state as they change.
+    if ((e->type() == QEvent::ActivationChange || e->type() == QEvent::WindowTitleChange ||
+         e->type() == QEvent::EnabledChange || e->type() == QEvent::WindowStateChange) &&
+        caption)
+        caption->update();
     QMainWindow::changeEvent(e);
 }
 
+void MainWindow::resizeEvent(QResizeEvent* e) {
+    if (caption) caption->setGeometry(0, 0, width(), caption->CaptionHeight());
+    QMainWindow::resizeEvent(e);
+}
+
+void MainWindow::ApplyCaptionStyle() {
+    const bool shaded = Settings.shadedTitles && DisplayMode != ModeFullscreen;
+    caption->update();
+    if (shaded == shadedCaption) return;
+    shadedCaption = shaded;
+    const bool visible = isVisible();
+    // Without the window manager's frame the caption strip sits above the menu bar, in the
+    // window's top margin; the picture keeps its size below the bar.
+    setWindowFlag(Qt::FramelessWindowHint, shaded); // hides the window
+    setContentsMargins(0, shaded ? caption->CaptionHeight() : 0, 0, 0);
+    caption->setGeometry(0, 0, width(), caption->CaptionHeight());
+    caption->setVisible(shaded);
+    if (DisplayMode != ModeFullscreen) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        adjustSize();
+        setFixedSize(sizeHint());
+    }
+    if (!visible) return;
+    DisplayMode == ModeFullscreen ? showFullScreen() : show();
+    activateWindow(); // the frame change took the window down; the user was working in it
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
+    CloseHelpWindows();
     RequestQuit(0);
     e->accept();
 }
@@ -223,4 +264,8 @@ void OpenMenuBar() {
 
 void CloseMainWindow() {
     if (Window) Window->close();
+}
+
+void UpdateCaptionStyle() {
+    if (Window) Window->ApplyCaptionStyle();
 }

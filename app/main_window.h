@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMap>
 
+class CaptionBar;
 class QAction;
 class QMenu;
 
@@ -14,6 +15,10 @@ class MainWindow : public QMainWindow {
     void RefreshActions();
     void OpenMenuBarByKeyboard();
     QAction* ActionOf(uint16_t id) const { return actions.value(id, nullptr); }
+    // The caption: the program's own while "Shaded Titles" is on in a window mode, else the
+    // window manager's.
+    void ApplyCaptionStyle();
+    CaptionBar* Caption() const { return caption; }
 
   protected:
     bool event(QEvent* e) override;
@@ -22,6 +27,7 @@ class MainWindow : public QMainWindow {
     void focusOutEvent(QFocusEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 
@@ -31,6 +37,8 @@ class MainWindow : public QMainWindow {
 
     QMap<uint16_t, QAction*> actions;
     QList<QMenu*> topMenus;
+    CaptionBar* caption = nullptr; // made after the menu
+    bool shadedCaption = false;
 };
 
 // The one main window, for the window services (null before it is made).

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/commands.h"
+#include "app/dialogs.h"
 #include "app/main_loop.h"
 #include "app/run_state.h"
 #include "app/tick_timer.h"
@@ -39,6 +40,7 @@ bool InitEmulator() {
         ShowMessage("DirectX Initialisation Error");
         return false;
     }
+    UpdateCaptionStyle();
     if (!StartTickTimer()) {
         ShowMessage("Can't start millisecond timer!");
         return false;
@@ -94,6 +96,7 @@ int MainLoop() {
         QCoreApplication::processEvents(QEventLoop::AllEvents); // everything pending first
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (QuitRequested) return QuitCode;
+        ShowPendingVideoWarning();
         if (!AppActive.load() || !TickEnabled.load()) {
             std::this_thread::sleep_for(PausedSleep);
             continue;

@@ -14,3 +14,6 @@ void RefreshMenu();
 void OpenMenuBar();
 // Asks the main window to close; the main loop ends after it.
 void CloseMainWindow();
+// The caption follows "Shaded Titles" and the screen mode: drawn by the program (on, in a window
+// mode) or by the window manager.
+void UpdateCaptionStyle();

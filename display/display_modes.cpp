@@ -10,6 +10,7 @@
 #include "platform/display_surface.h"
 
 int FrameWidth = 320, FrameHeight = 240;
+bool VidMemWarning = false;
 
 namespace {
 
@@ -56,6 +57,7 @@ bool SwitchDisplayMode() {
                       Surface))
         return false;
     SurfaceReady = true;
+    if (!fullscreen && !SurfaceInVideoMemory()) VidMemWarning = true;
     PendingDepth = 0;
     ClearSurfacePixels();
     ProbePaletteIndices();

@@ -4,6 +4,9 @@
 #include <cstdint>
 
 extern int FrameWidth, FrameHeight; // the window's picture: 320 x 240 or 640 x 480
+// Set by each window-mode set-up whose surface is not shown through the graphics card; the
+// main loop clears it and warns once.
+extern bool VidMemWarning;
 
 // True when the desktop's depth has window writers (8, 15, 16, 24, 32 bits per pixel).
 bool DepthHasWriters(int depth);

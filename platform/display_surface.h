@@ -19,6 +19,9 @@ constexpr int SurfacePaletteBase = 10;
 // surface. Fills `format`. False when no surface can be made for the desktop's format.
 bool SurfaceSetUp(bool fullscreen, int width, int height, SurfaceFormat& format);
 void SurfaceRelease();
+// Whether the surface reaches the screen through the graphics card (false: the processor
+// composes and copies every frame, which is slower).
+bool SurfaceInVideoMemory();
 // Pixel pointer and pitch (bytes from one row to the next) of the whole surface, or null
 // when there is none.
 uint8_t* SurfacePixels(int32_t& pitch);
