@@ -18,6 +18,8 @@ static void ReleaseStick() {
 
 bool ControllerDetect(ControllerRangeRecord& range) {
     if (!SubsystemUp) {
+        // Ctrl+C and SIGTERM belong to the program, not to SDL's event queue that nobody reads.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return false;
         // Nobody pumps SDL's event queue (Qt owns the event loop): state is polled instead.
         SDL_JoystickEventState(SDL_IGNORE);

@@ -60,6 +60,8 @@ static void FillDeviceBuffer(void*, Uint8* stream, int length) {
 
 bool WaveOpen() {
     WaveClose();
+    // Ctrl+C and SIGTERM belong to the program, not to SDL's event queue that nobody reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec want;
     SDL_zero(want);

@@ -38,6 +38,9 @@ WaitFor() {
 StartSession() {
     export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
     mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+    # Xvfb has no graphics hardware: without this the performance warning would take the keys.
+    mkdir -p "$XDG_CONFIG_HOME/Corvallo Software"
+    printf 'Warnings=00\n' >"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
     unset WAYLAND_DISPLAY
     export QT_QPA_PLATFORM=xcb
     Xvfb -displayfd 3 -screen 0 1024x768x$DEPTH -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
