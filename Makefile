@@ -21,9 +21,14 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
 
+# The desktop program on a display; without one, the headless runner shows the ROM's screen.
 run: configure
-	@cmake --build $(BUILD) --target wendal-run
-	@$(BUILD)/tools/wendal-run --frames 250 --text
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  cmake --build $(BUILD) --target wendal && $(BUILD)/app/wendal; \
+	else \
+	  echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): running the headless runner instead."; \
+	  cmake --build $(BUILD) --target wendal-run && $(BUILD)/tools/wendal-run --frames 250 --text; \
+	fi
 
 bench: build
 	@$(BUILD)/bench/wendal-bench-core

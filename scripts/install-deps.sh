@@ -9,6 +9,7 @@ PACKAGES=(
   libpng-dev qt6-base-dev libsdl2-dev fonts-liberation2
   pasmo zmakebas fuse-emulator-utils sox
   opense-basic spectrum-roms
+  xvfb openbox xdotool imagemagick x11-utils
 )
 
 SUDO=""

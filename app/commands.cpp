@@ -1,0 +1,188 @@
+#include "app/commands.h"
+
+#include <chrono>
+#include <thread>
+
+#include "app/dialogs.h"
+#include "app/menu_table.h"
+#include "app/run_state.h"
+#include "app/title.h"
+#include "app/window_services.h"
+#include "display/display_modes.h"
+#include "display/display_state.h"
+#include "display/screen_shadow.h"
+#include "media/load_file.h"
+#include "media/rom.h"
+#include "media/sampled_tape.h"
+#include "media/tape.h"
+#include "peripherals/beeper.h"
+#include "peripherals/joystick.h"
+
+std::string FileName;
+bool SoundAvailable = true;
+bool WindowModesAvailable = true;
+
+constexpr std::chrono::milliseconds CommandPause{50}; // every command ends with this pause
+
+bool MenuItemChecked(uint16_t id) {
+    switch (id) {
+    case CmdWindow1x1: return DisplayMode == ModeWindow;
+    case CmdWindow2x2: return DisplayMode == ModeDoubleWindow;
+    case CmdFullscreenTv: return DisplayMode == ModeFullscreen && FullscreenTv;
+    case CmdFullscreenMonitor: return DisplayMode == ModeFullscreen && !FullscreenTv;
+    case CmdSpeedTrue: return SpeedMode == SpeedTrue;
+    case CmdSpeedSync: return SpeedMode == SpeedSyncToMonitor;
+    case CmdSpeedMaximum: return SpeedMode == SpeedMaximum;
+    case CmdSpeedDisplay: return SpeedDisplay;
+    case CmdSound: return SoundOn != 0;
+    default: return false;
+    }
+}
+
+bool MenuItemEnabled(uint16_t id) {
+    switch (id) {
+    case CmdTapeControl: return CurrentTape != nullptr;
+    case CmdSound: return SoundAvailable;
+    case CmdWindow1x1:
+    case CmdWindow2x2: return WindowModesAvailable;
+    default: return true;
+    }
+}
+
+// What follows a file command whether or not a file was chosen.
+static void AfterFileCommand() {
+    UpdateTitle();
+    InvalidateScreen();
+    RefreshMenu();
+}
+
+bool OpenChosenFile(const std::string& path) {
+    FileName = path;
+    const bool ok = LoadFile(path.c_str());
+    if (ok) {
+        LoadRom(); // places the loader trap for a TAP image, removes it otherwise
+        TitleName = FileTitle(path);
+    } else {
+        ShowMessage("Error reading snapshot/tape file!");
+    }
+    AfterFileCommand();
+    return ok;
+}
+
+bool SaveChosenFile(const std::string& path) {
+    FileName = path;
+    const bool ok = SaveFile(path.c_str());
+    if (ok)
+        TitleName = FileTitle(path);
+    else
+        ShowMessage("Error writing snapshot file!");
+    AfterFileCommand();
+    return ok;
+}
+
+void SelectWindowMode(uint8_t mode) {
+    if (DisplayMode == mode) return;
+    TickEnabled = false;
+    DisplayMode = mode;
+    SwitchDisplayMode();
+    UpdateCaptionStyle();
+    TickEnabled = true;
+    RefreshMenu();
+}
+
+void SelectFullscreen(bool tv) {
+    FullscreenTv = tv;
+    if (DisplayMode == ModeFullscreen) {
+        InvalidateScreen();
+    } else {
+        TickEnabled = false;
+        DisplayMode = ModeFullscreen;
+        SwitchDisplayMode();
+        UpdateCaptionStyle();
+        TickEnabled = true;
+    }
+    RefreshMenu();
+}
+
+void ToggleSpeedDisplay() {
+    SpeedDisplay = !SpeedDisplay;
+    if (SpeedDisplay && DisplayMode == ModeFullscreen) ClearSpeedBar();
+    InvalidateScreen(); // the corner under the read-out is repainted either way
+    RefreshMenu();
+}
+
+static void ToggleSound() {
+    SoundOn = SoundOn ? 0 : 1;
+    RefreshMenu();
+}
+
+static void RunCommandNow(uint16_t id) {
+    std::string path = FileName;
+    switch (id) {
+    case CmdOpen:
+        if (AskOpenFileName(path))
+            OpenChosenFile(path);
+        else
+            AfterFileCommand();
+        break;
+    case CmdSave:
+        if (AskSaveFileName(path))
+            SaveChosenFile(path);
+        else
+            AfterFileCommand();
+        break;
+    case CmdResetSpectrum:
+        ResetSpectrum();
+        UpdateTitle();
+        break;
+    case CmdExit: CloseMainWindow(); break;
+    case CmdTapeControl:
+        ShowTapeDialog();
+        SetTapeRate(); // the dialog may have changed the recording's rate
+        RefreshMenu();
+        break;
+    case CmdPokeMemory: ShowPokeDialog(); break;
+    case CmdJoystick:
+        DetectJoystick(); // a controller plugged in since the last look is found
+        ShowJoystickDialog();
+        break;
+    case CmdWindow1x1: SelectWindowMode(ModeWindow); break;
+    case CmdWindow2x2: SelectWindowMode(ModeDoubleWindow); break;
+    case CmdFullscreenTv: SelectFullscreen(true); break;
+    case CmdFullscreenMonitor: SelectFullscreen(false); break;
+    case CmdSpeedDisplay: ToggleSpeedDisplay(); break;
+    case CmdSpeedTrue:
+        SelectTrueSpeed();
+        RefreshMenu();
+        break;
+    case CmdSpeedSync:
+        SpeedMode = SpeedSyncToMonitor;
+        RefreshMenu();
+        break;
+    case CmdSpeedMaximum:
+        SpeedMode = SpeedMaximum;
+        RefreshMenu();
+        break;
+    case CmdSound: ToggleSound(); break;
+    case CmdSoundSettings:
+        CloseSound();
+        ShowSoundDialog();
+        if (!OpenSound()) {
+            SoundOn = 0;
+            SoundAvailable = false;
+        }
+        RefreshMenu();
+        break;
+    case CmdPreferences: ShowPreferencesDialog(); break;
+    case CmdHelpTopics: ShowHelpTopics(); break;
+    case CmdSpectrumKeyboard: ShowSpectrumKeyboard(); break;
+    case CmdAbout: ShowAboutDialog(); break;
+    default: break;
+    }
+}
+
+void RunCommand(uint16_t id) {
+    if (!MenuItemEnabled(id)) return;
+    RunCommandNow(id);
+    std::this_thread::sleep_for(CommandPause);
+}

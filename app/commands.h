@@ -1,0 +1,27 @@
+// The menu commands, their check and grey rules, and the file commands' shared steps.
+#pragma once
+#include <cstdint>
+#include <string>
+
+extern std::string FileName;      // the snapshot or tape named last, shown first by the dialogs
+extern bool SoundAvailable;       // the sound output could be opened
+extern bool WindowModesAvailable; // the desktop's depth has window writers
+
+// The rules: which items carry a check mark and which are greyed.
+bool MenuItemChecked(uint16_t id);
+bool MenuItemEnabled(uint16_t id);
+
+// Carries out a command by id, as the menu or its function key does; a greyed item's command
+// is not carried out. Unknown ids do nothing.
+void RunCommand(uint16_t id);
+
+// The Open command after its dialog: loads the file, reloads the ROM for its trap and takes the
+// file's title, or shows the load error. Then the title, the picture and the menu follow.
+bool OpenChosenFile(const std::string& path);
+// The Save command after its dialog, the same way.
+bool SaveChosenFile(const std::string& path);
+
+// The screen mode commands (the window sizes, the two fullscreen looks) and the read-out switch.
+void SelectWindowMode(uint8_t mode);
+void SelectFullscreen(bool tv);
+void ToggleSpeedDisplay();

@@ -1,0 +1,92 @@
+#include "app/dialog_builder.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include "app/icons.h"
+#include "app/main_window.h"
+
+QString ControlName(int id) { return QString::number(id); }
+
+static QWidget* MakeControl(const ControlDescription& c, QDialog* dialog) {
+    const QString text = QString::fromLatin1(c.text ? c.text : "");
+    switch (c.kind) {
+    case ControlKind::Text: {
+        auto* label = new QLabel(text);
+        if (text.size() > 60 && !text.contains('\n')) { // long explanations wrap
+            label->setWordWrap(true);
+            label->setMinimumWidth(300);
+        }
+        return label;
+    }
+    case ControlKind::Button:
+    case ControlKind::DefaultButton: {
+        auto* button = new QPushButton(text);
+        button->setAutoDefault(false);
+        button->setDefault(c.kind == ControlKind::DefaultButton);
+        // OK takes the close box's path, so closing applies the dialog however it is closed.
+        if (c.id == 1) QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::close);
+        return button;
+    }
+    case ControlKind::CheckBox: return new QCheckBox(text);
+    case ControlKind::Radio: return new QRadioButton(text);
+    case ControlKind::PushRadio: {
+        auto* button = new QPushButton(text);
+        button->setCheckable(true);
+        button->setAutoExclusive(true);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::Group: {
+        auto* group = new QGroupBox(text);
+        new QGridLayout(group);
+        return group;
+    }
+    case ControlKind::Slider: {
+        auto* slider = new QSlider(Qt::Horizontal);
+        slider->setTickPosition(QSlider::TicksBelow);
+        slider->setMinimumWidth(160);
+        return slider;
+    }
+    case ControlKind::Edit: return new QLineEdit;
+    case ControlKind::Icon: {
+        auto* label = new QLabel;
+        label->setPixmap(ProgramIconPixmap(c.text, 32));
+        label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+        return label;
+    }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<QDialog> BuildDialog(const DialogDescription& description) {
+    auto dialog = std::make_unique<QDialog>(TheMainWindow());
+    dialog->setObjectName(QString::fromLatin1(description.resource));
+    dialog->setWindowTitle(QString::fromLatin1(description.title));
+    // Modal to the main window only: the help windows, which belong to no window, stay usable
+    // while a dialog is open (the performance warning's Help leaves it open).
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    auto* grid = new QGridLayout(dialog.get());
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    QMap<int, QGridLayout*> grids;
+    for (int i = 0; i < description.count; ++i) {
+        const ControlDescription& c = description.controls[i];
+        QWidget* w = MakeControl(c, dialog.get());
+        if (c.id > 0) w->setObjectName(ControlName(c.id));
+        if (c.kind == ControlKind::Group)
+            grids.insert(c.id, static_cast<QGridLayout*>(w->layout()));
+        QGridLayout* into = c.parent ? grids.value(c.parent, grid) : grid;
+        into->addWidget(w, c.row, c.column, c.rowSpan ? c.rowSpan : 1,
+                        c.columnSpan ? c.columnSpan : 1);
+    }
+    return dialog;
+}

@@ -1,0 +1,36 @@
+// wendal: the desktop program. Start-up in its order, the main loop, shutdown.
+#include <QApplication>
+
+#include "app/main_window.h"
+#include "app/run_state.h"
+#include "app/settings_store.h"
+#include "app/startup.h"
+#include "app/title.h"
+#include "app/window_events.h"
+#include "app/window_services.h"
+#include "platform/desktop/desktop_surface.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv); // takes Qt's own options out of argv
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvallo Software"));
+    QCoreApplication::setApplicationName(QStringLiteral("Wendal"));
+    ResetRunState();
+    MainWindow window;
+    SetSurfaceRepaintHandler(OnRepaintRequest);
+    LoadSettings(); // before anything is built on them
+    if (!InitEmulator()) {
+        ShutdownEmulator();
+        return 0;
+    }
+    ResetSpectrum();
+    LoadCommandLineFile(CommandLineFile(argc, argv));
+    UpdateTitle();
+    RefreshMenu();
+    window.show();
+    window.activateWindow();
+    window.setFocus();
+    const int code = MainLoop();
+    ShutdownEmulator();
+    SaveSettings(); // a store that cannot be written loses this run's changes, nothing more
+    return code;
+}

@@ -1,0 +1,271 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+#include <vector>
+
+#include "app/caption_bar.h"
+#include "app/commands.h"
+#include "app/dialogs.h"
+#include "app/icons.h"
+#include "app/menu_table.h"
+#include "app/startup.h"
+#include "app/window_events.h"
+#include "app/window_services.h"
+#include "display/display_state.h"
+#include "peripherals/settings.h"
+#include "platform/desktop/desktop_keyboard.h"
+#include "platform/desktop/desktop_surface.h"
+#include "platform/virtual_keys.h"
+
+namespace {
+
+MainWindow* Window;
+
+NativeKeyCodes KeyCodesOfPlatform() {
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb") || name.startsWith(QLatin1String("wayland")))
+        return NativeKeyCodes::X11;
+    if (name == QLatin1String("windows")) return NativeKeyCodes::Windows;
+    return NativeKeyCodes::None;
+}
+
+const char* const OpenFilters[] = {
+    "All Spectrum Files (.sna;.tap;.wav;.raw) (*.sna *.tap *.wav *.raw)",
+    "Snapshot Files (.sna) (*.sna)",
+    "Tape Files (.tap) (*.tap)",
+    "WAV Tape Sample Files (.wav) (*.wav)",
+    "RAW Tape Sample Files (.raw) (*.raw)",
+    "All Files (*.*) (*)",
+};
+const char* const SaveFilters[] = {"Snapshot Files (.sna) (*.sna)"};
+
+template <size_t N> QStringList FilterList(const char* const (&filters)[N]) {
+    QStringList list;
+    for (const char* f : filters) list << QString::fromLatin1(f);
+    return list;
+}
+
+// The file dialogs share one description: owner, the name shown first, "sna" added to a name
+// without an extension, the first filter chosen.
+bool RunFileDialog(bool save, std::string& path) {
+    QFileDialog dialog(Window, save ? QStringLiteral("Save Snapshot As")
+                                    : QStringLiteral("Open Snapshot / Tape"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(save ? FilterList(SaveFilters) : FilterList(OpenFilters));
+    dialog.setDefaultSuffix(QStringLiteral("sna"));
+    if (!path.empty()) dialog.selectFile(QString::fromStdString(path));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    path = dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
+} // namespace
+
+MainWindow* TheMainWindow() { return Window; }
+
+MainWindow::MainWindow() {
+    Window = this;
+    setWindowTitle(QStringLiteral("Wendal"));
+    setWindowIcon(ProgramIcon());
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    resize(128, 128); // the screen mode gives the window its real size
+    AttachDesktopSurface(this);
+    BuildMenu();
+    caption = new CaptionBar(this);
+    caption->hide();
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState state) {
+        OnWindowActivation(Window->isActiveWindow(), state != Qt::ApplicationActive);
+    });
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this,
+            [](QScreen* screen) { OnDepthChanged(screen ? screen->depth() : 0); });
+}
+
+void MainWindow::BuildMenu() {
+    std::vector<QMenu*> open; // the menus being filled, innermost last
+    for (int i = 0; i < AppMenuSize; ++i) {
+        const MenuEntry& e = AppMenu[i];
+        switch (e.kind) {
+        case MenuEntryKind::Submenu: {
+            const QString title = QString::fromLatin1(e.text);
+            QMenu* menu = open.empty() ? menuBar()->addMenu(title) : open.back()->addMenu(title);
+            if (open.empty()) topMenus << menu;
+            connect(menu, &QMenu::aboutToShow, this, [] { OnMenuOpened(); });
+            connect(menu, &QMenu::aboutToHide, this, [] { OnMenuClosed(); });
+            open.push_back(menu);
+            break;
+        }
+        case MenuEntryKind::End: open.pop_back(); break;
+        case MenuEntryKind::Separator: open.back()->addSeparator(); break;
+        case MenuEntryKind::Item: {
+            // The menu shows what follows the tab as the key hint, whatever the shortcut is.
+            QAction* action = open.back()->addAction(QString::fromLatin1(e.text));
+            const uint16_t id = e.id;
+            if (e.accelerator) {
+                action->setShortcut(QKeySequence(Qt::Key_F1 + (e.accelerator - VkF1)));
+                action->setShortcutContext(Qt::WindowShortcut);
+                addAction(action); // the keys also work while the bar is hidden in fullscreen
+            }
+            connect(action, &QAction::triggered, this, [id] { RunCommand(id); });
+            actions.insert(id, action);
+            break;
+        }
+        }
+    }
+}
+
+void MainWindow::RefreshActions() {
+    for (auto it = actions.begin(); it != actions.end(); ++it) {
+        const bool checked = MenuItemChecked(it.key());
+        it.value()->setCheckable(checked || it.value()->isCheckable());
+        it.value()->setChecked(checked);
+        it.value()->setEnabled(MenuItemEnabled(it.key()));
+    }
+}
+
+void MainWindow::OpenMenuBarByKeyboard() {
+    if (topMenus.isEmpty()) return;
+    if (menuBar()->isVisible()) {
+        menuBar()->setActiveAction(topMenus.first()->menuAction());
+        return;
+    }
+    // Fullscreen hides the bar: the same menus drop down from the top left corner.
+    static QMenu* popup = nullptr;
+    if (!popup) {
+        popup = new QMenu(this);
+        for (QMenu* m : topMenus) popup->addMenu(m);
+        connect(popup, &QMenu::aboutToShow, this, [] { OnMenuOpened(); });
+        connect(popup, &QMenu::aboutToHide, this, [] { OnMenuClosed(); });
+    }
+    popup->popup(mapToGlobal(QPoint(0, 0)));
+}
+
+bool MainWindow::HandleKey(QKeyEvent* e, bool down) {
+    if (e->isAutoRepeat()) return true;
+    const uint8_t vk = VirtualKeyOfKeyEvent(KeyCodesOfPlatform(), e->nativeScanCode(),
+                                            e->nativeVirtualKey(), e->key());
+    if (!vk) return false;
+    OnKey(vk, down, e->modifiers() & Qt::AltModifier);
+    return true;
+}
+
+bool MainWindow::event(QEvent* e) {
+    // Tab is a joystick fire button here, not the move to the next widget.
+    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(e)->key() == Qt::Key_Tab) {
+        HandleKey(static_cast<QKeyEvent*>(e), e->type() == QEvent::KeyPress);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+    if (!HandleKey(e, true)) QMainWindow::keyPressEvent(e);
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* e) {
+    if (!HandleKey(e, false)) QMainWindow::keyReleaseEvent(e);
+}
+
+void MainWindow::focusOutEvent(QFocusEvent* e) {
+    OnKeyboardLost();
+    QMainWindow::focusOutEvent(e);
+}
+
+void MainWindow::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange) OnWindowActivation(isActiveWindow(), false);
+    // The caption shows activation, the title and the maximise state as they change.
+    if ((e->type() == QEvent::ActivationChange || e->type() == QEvent::WindowTitleChange ||
+         e->type() == QEvent::EnabledChange || e->type() == QEvent::WindowStateChange) &&
+        caption)
+        caption->update();
+    QMainWindow::changeEvent(e);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+    if (caption) caption->setGeometry(0, 0, width(), caption->CaptionHeight());
+    QMainWindow::resizeEvent(e);
+}
+
+void MainWindow::ApplyCaptionStyle() {
+    const bool shaded = Settings.shadedTitles && DisplayMode != ModeFullscreen;
+    caption->update();
+    if (shaded == shadedCaption) return;
+    shadedCaption = shaded;
+    const bool visible = isVisible();
+    // Without the window manager's frame the caption strip sits above the menu bar, in the
+    // window's top margin; the picture keeps its size below the bar.
+    setWindowFlag(Qt::FramelessWindowHint, shaded); // hides the window
+    setContentsMargins(0, shaded ? caption->CaptionHeight() : 0, 0, 0);
+    caption->setGeometry(0, 0, width(), caption->CaptionHeight());
+    caption->setVisible(shaded);
+    if (DisplayMode != ModeFullscreen) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        adjustSize();
+        setFixedSize(sizeHint());
+    }
+    if (!visible) return;
+    DisplayMode == ModeFullscreen ? showFullScreen() : show();
+    activateWindow(); // the frame change took the window down; the user was working in it
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    CloseHelpWindows();
+    RequestQuit(0);
+    e->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    e->acceptProposedAction();
+    OpenChosenFile(urls.first().toLocalFile().toStdString());
+}
+
+// ---- The window services ------------------------------------------------------------------
+
+void SetWindowTitleText(const std::string& title) {
+    if (Window) Window->setWindowTitle(QString::fromStdString(title));
+}
+
+void ShowMessage(const char* text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Wendal"), QString::fromLatin1(text),
+                    QMessageBox::Ok, Window);
+    box.exec();
+}
+
+bool AskOpenFileName(std::string& path) { return RunFileDialog(false, path); }
+bool AskSaveFileName(std::string& path) { return RunFileDialog(true, path); }
+
+void RefreshMenu() {
+    if (Window) Window->RefreshActions();
+}
+
+void OpenMenuBar() {
+    if (Window) Window->OpenMenuBarByKeyboard();
+}
+
+void CloseMainWindow() {
+    if (Window) Window->close();
+}
+
+void UpdateCaptionStyle() {
+    if (Window) Window->ApplyCaptionStyle();
+}

@@ -1,0 +1,47 @@
+// Poke Memory: one byte of the Spectrum's memory set by hand, the ROM area included.
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/dialog_builder.h"
+#include "app/dialogs.h"
+#include "app/poke_number.h"
+#include "core/machine.h"
+
+namespace {
+
+constexpr ControlDescription PokeControls[] = {
+    {ControlKind::Text, 0, "Use this to set a memory location to a specific value.", 0, 0, 0, 1, 3},
+    {ControlKind::Text, 0, "Address", 0, 1, 0, 1, 1},
+    {ControlKind::Edit, 1022, nullptr, 0, 1, 1, 1, 1},
+    {ControlKind::Text, 0, "Address = 0 to 65535", 0, 1, 2, 1, 1},
+    {ControlKind::Text, 0, "Value", 0, 2, 0, 1, 1},
+    {ControlKind::Edit, 1023, nullptr, 0, 2, 1, 1, 1},
+    {ControlKind::Text, 0, "Value = 0 to 255", 0, 2, 2, 1, 1},
+    {ControlKind::DefaultButton, 1025, "Poke", 0, 3, 2, 1, 1},
+};
+constexpr DialogDescription PokeDialog = {"PokeDialog", "Poke Memory", PokeControls,
+                                          int(std::size(PokeControls))};
+
+} // namespace
+
+void ShowPokeDialog() {
+    std::unique_ptr<QDialog> d = BuildDialog(PokeDialog);
+    QDialog* dialog = d.get();
+    auto* address = ControlOf<QLineEdit>(dialog, 1022);
+    auto* value = ControlOf<QLineEdit>(dialog, 1023);
+    QObject::connect(ControlOf<QPushButton>(dialog, 1025), &QPushButton::clicked, [=] {
+        uint16_t where = 0;
+        uint8_t what = 0;
+        if (ReadPokeFields(address->text().toStdString(), value->text().toStdString(), where,
+                           what)) {
+            Machine.memory[where] = what; // directly: the processor's ROM protection is bypassed
+            dialog->accept();
+            return;
+        }
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Poke Memory"),
+                        QStringLiteral("Invalid Address or Value"), QMessageBox::Ok, dialog);
+        box.exec(); // the dialog stays open with what was typed
+    });
+    d->exec();
+}

@@ -1,0 +1,16 @@
+// The eleven settings kept between runs: one-byte values under "Corvallo Software/Wendal" in the
+// per-user settings store (on Linux $XDG_CONFIG_HOME/Corvallo Software/Wendal.conf, normally
+// ~/.config; on Windows the registry key HKEY_CURRENT_USER\Software\Corvallo Software\Wendal).
+#pragma once
+#include <QSettings>
+
+// Reads every stored value; a missing or malformed one leaves its setting as it was (the start
+// value at start-up), and one outside its range is brought back into it. Call once at start.
+void LoadSettings();
+// Writes "Save Settings" and, while it is on, the ten others. The store is replaced as a whole,
+// so a failed write leaves the previous one. False when it could not be written.
+bool SaveSettings();
+
+// The store itself, for the tests: QSettings(SettingsFormat(), QSettings::UserScope,
+// "Corvallo Software", "Wendal").
+QSettings::Format SettingsFormat();

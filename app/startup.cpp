@@ -1,0 +1,106 @@
+#include "app/startup.h"
+
+#include <QCoreApplication>
+#include <chrono>
+#include <thread>
+
+#include "app/commands.h"
+#include "app/dialogs.h"
+#include "app/main_loop.h"
+#include "app/run_state.h"
+#include "app/tick_timer.h"
+#include "app/title.h"
+#include "app/window_services.h"
+#include "display/display_modes.h"
+#include "display/display_state.h"
+#include "display/speed_display.h"
+#include "engine/power_on.h"
+#include "media/load_file.h"
+#include "media/rom.h"
+#include "media/tape.h"
+#include "peripherals/beeper.h"
+#include "peripherals/joystick.h"
+#include "platform/desktop/sdl_devices.h"
+#include "platform/display_surface.h"
+
+namespace {
+bool QuitRequested;
+int QuitCode;
+bool TimerStarted;
+constexpr std::chrono::milliseconds PausedSleep{10};
+} // namespace
+
+bool InitEmulator() {
+    SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+    PowerOnMachine(); // render tables, memory, keys, logs, joystick, ROM, processor
+    const int depth = DesktopDepth();
+    WindowModesAvailable = DepthHasWriters(depth);
+    if (!WindowModesAvailable) DisplayMode = ModeFullscreen;
+    if (!SwitchDisplayMode()) {
+        ShowMessage("DirectX Initialisation Error");
+        return false;
+    }
+    UpdateCaptionStyle();
+    if (!StartTickTimer()) {
+        ShowMessage("Can't start millisecond timer!");
+        return false;
+    }
+    TimerStarted = true;
+    SoundAvailable = OpenSound();
+    SoundOn = SoundAvailable ? 1 : 0;
+    ClearSpeedHistory();
+    RefreshMenu();
+    return true;
+}
+
+void ShutdownEmulator() {
+    CloseSound();
+    ReleaseDisplay();
+    if (TimerStarted) StopTickTimer();
+    TimerStarted = false;
+    CloseTape();
+    ControllerShutdown();
+}
+
+std::string CommandLineFile(int argc, char** argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += ' ';
+        line += argv[i];
+    }
+    std::string name;
+    for (char c : line)
+        if (c != '"') name += c;
+    return name;
+}
+
+void LoadCommandLineFile(const std::string& path) {
+    if (path.empty()) return;
+    FileName = path;
+    if (LoadFile(path.c_str())) {
+        LoadRom();
+        TitleName = FileTitle(path);
+    } else {
+        ShowMessage("Error reading snapshot/tape file!");
+    }
+}
+
+void RequestQuit(int code) {
+    QuitRequested = true;
+    QuitCode = code;
+}
+
+int MainLoop() {
+    QuitRequested = false;
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents); // everything pending first
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (QuitRequested) return QuitCode;
+        ShowPendingVideoWarning();
+        if (!AppActive.load() || !TickEnabled.load()) {
+            std::this_thread::sleep_for(PausedSleep);
+            continue;
+        }
+        RunDesktopFrame();
+    }
+}

@@ -1,0 +1,63 @@
+#include "app/window_events.h"
+
+#include "app/commands.h"
+#include "app/menu_table.h"
+#include "app/run_state.h"
+#include "app/title.h"
+#include "app/window_services.h"
+#include "display/display_modes.h"
+#include "display/display_state.h"
+#include "display/screen_shadow.h"
+#include "platform/desktop/desktop_keyboard.h"
+#include "platform/virtual_keys.h"
+
+namespace {
+int OpenMenus;     // one menu closes as the next opens when the pointer moves along the bar
+bool AltEnterDown; // Enter went down with Alt held; people let go of Alt or Enter first
+} // namespace
+
+void OnWindowActivation(bool active, bool otherProgram) {
+    AppActive = active;
+    if (!active) DesktopReleaseAllKeys();
+    // A dialog of our own takes the activation without a new title; another program does not.
+    if (otherProgram || active) UpdateTitle();
+}
+
+void OnRepaintRequest() {
+    InvalidateScreen();
+    if (DisplayMode == ModeFullscreen && AppActive.load() && SpeedDisplay) ClearSpeedBar();
+    DrawFrame();
+}
+
+void OnKey(uint8_t vk, bool down, bool alt) {
+    if (vk == VkEscape) {
+        if (down) OpenMenuBar(); // the way to the menu in fullscreen
+        return;
+    }
+    // Alt+Enter switches between fullscreen and the window when Enter is let go.
+    if (vk == VkEnter && (alt || AltEnterDown)) {
+        AltEnterDown = down;
+        if (!down) RunCommand(DisplayMode == ModeFullscreen ? CmdWindow1x1 : CmdFullscreenMonitor);
+        return;
+    }
+    if (vk) DesktopKeyDown(vk, down);
+}
+
+void OnKeyboardLost() { DesktopReleaseAllKeys(); }
+
+void OnMenuOpened() {
+    if (OpenMenus++ == 0) TickEnabled = false;
+}
+
+void OnMenuClosed() {
+    if (OpenMenus == 0 || --OpenMenus > 0) return;
+    TickEnabled = true;
+    InvalidateScreen();
+}
+
+void OnDepthChanged(int depth) {
+    if (DisplayMode == ModeFullscreen) return;
+    WindowModesAvailable = DepthHasWriters(depth);
+    DisplayDepthChanged(depth);
+    RefreshMenu();
+}

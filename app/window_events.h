@@ -1,0 +1,18 @@
+// What the main window does with the window system's events; the Qt window only translates.
+#pragma once
+#include <cstdint>
+
+// The main window became active or inactive; `otherProgram` when another program took over.
+// The title shows " [Paused]" then, but not while a dialog of this program is open.
+void OnWindowActivation(bool active, bool otherProgram);
+// The window system wants the picture again: the whole frame is drawn anew.
+void OnRepaintRequest();
+// A physical key went down or up (auto-repeats already dropped). `alt` is Alt held with it.
+void OnKey(uint8_t vk, bool down, bool alt);
+// The window lost the keyboard: every key is released, none stays stuck.
+void OnKeyboardLost();
+// A menu opened or closed: no frame runs and no tick counts while one is open.
+void OnMenuOpened();
+void OnMenuClosed();
+// The desktop's bits per pixel changed.
+void OnDepthChanged(int depth);

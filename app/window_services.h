@@ -1,0 +1,19 @@
+// What the program's procedures ask of the main window. Implemented by the Qt window.
+#pragma once
+#include <string>
+
+void SetWindowTitleText(const std::string& title);
+// A message box owned by the main window: caption "Wendal", an OK button.
+void ShowMessage(const char* text);
+// The open and save dialogs; false when the user cancels. `path` is also the name shown first.
+bool AskOpenFileName(std::string& path);
+bool AskSaveFileName(std::string& path);
+// Sets every menu item's check mark and grey state from the program's state.
+void RefreshMenu();
+// Opens the menu bar by keyboard (also in fullscreen, where the bar is hidden).
+void OpenMenuBar();
+// Asks the main window to close; the main loop ends after it.
+void CloseMainWindow();
+// The caption follows "Shaded Titles" and the screen mode: drawn by the program (on, in a window
+// mode) or by the window manager.
+void UpdateCaptionStyle();

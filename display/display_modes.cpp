@@ -1,0 +1,104 @@
+#include "display/display_modes.h"
+
+#include <cstring>
+
+#include "display/colour_map.h"
+#include "display/display_state.h"
+#include "display/screen_shadow.h"
+#include "display/speed_display.h"
+#include "display/writer_table.h"
+#include "platform/display_surface.h"
+
+int FrameWidth = 320, FrameHeight = 240;
+bool VidMemWarning = false;
+
+namespace {
+
+SurfaceFormat Surface;
+bool SurfaceReady = false;
+int PendingDepth = 0; // a depth reported by the desktop that the surface does not have yet
+
+// Where the read-out's top right corner sits in each mode.
+struct SpeedPlace {
+    int x, y;
+};
+constexpr SpeedPlace SpeedPlaces[4] = {{0, 0}, {318, 220}, {638, 460}, {636, 460}};
+
+FrameWriter WriterForMode() {
+    if (DisplayMode == ModeFullscreen)
+        return WriterFor(8, FullscreenTv ? WriterSize::Scanline : WriterSize::Double);
+    return WriterFor(Surface.depth,
+                     DisplayMode == ModeDoubleWindow ? WriterSize::Double : WriterSize::Single);
+}
+
+void ClearSurfacePixels() {
+    int32_t pitch = 0;
+    uint8_t* pixels = SurfacePixels(pitch);
+    if (pixels) std::memset(pixels, 0, size_t(pitch) * size_t(Surface.height));
+}
+
+} // namespace
+
+bool DepthHasWriters(int depth) {
+    return depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+}
+
+void ReleaseDisplay() {
+    SurfaceRelease();
+    SurfaceReady = false;
+}
+
+bool SwitchDisplayMode() {
+    if (DisplayMode == ModeWindow) FrameWidth = 320, FrameHeight = 240;
+    if (DisplayMode == ModeDoubleWindow) FrameWidth = 640, FrameHeight = 480;
+    ReleaseDisplay();
+    const bool fullscreen = DisplayMode == ModeFullscreen;
+    if (!SurfaceSetUp(fullscreen, fullscreen ? 640 : FrameWidth, fullscreen ? 480 : FrameHeight,
+                      Surface))
+        return false;
+    SurfaceReady = true;
+    if (!fullscreen && !SurfaceInVideoMemory()) VidMemWarning = true;
+    PendingDepth = 0;
+    ClearSurfacePixels();
+    ProbePaletteIndices();
+    InvalidateScreen();
+    return true;
+}
+
+void ProbePaletteIndices() {
+    ColourMap.depth = Surface.depth;
+    if (Surface.depth == 8)
+        for (int i = 0; i < 16; ++i) ColourMap.paletteIndex[i] = uint8_t(SurfacePaletteBase + i);
+    else
+        SetColourMasks(ColourMap, Surface.redMask, Surface.greenMask, Surface.blueMask);
+    BuildColourMap();
+}
+
+void DisplayDepthChanged(int depth) {
+    if (DisplayMode != ModeFullscreen && depth != Surface.depth) PendingDepth = depth;
+}
+
+void ClearSpeedBar() {
+    int32_t pitch = 0;
+    uint8_t* pixels = SurfaceReady && Surface.depth == 8 ? SurfacePixels(pitch) : nullptr;
+    if (pixels && Surface.height >= 480) std::memset(pixels + 460 * pitch, 0, size_t(pitch) * 20);
+}
+
+void DrawFrame() {
+    if (!SurfaceReady) return;
+    // A writer only ever runs on the format it was chosen for: a new depth rebuilds first.
+    if (PendingDepth && !SwitchDisplayMode()) return;
+    int32_t pitch = 0;
+    uint8_t* pixels = SurfacePixels(pitch);
+    if (!pixels) return;
+    if (FrameWriter writer = WriterForMode()) writer(pixels, pitch);
+    const SpeedPlace place = SpeedPlaces[DisplayMode <= ModeFullscreen ? DisplayMode : 0];
+    DrawSpeedDisplay(pixels, pitch, Surface.width, Surface.height, place.x, place.y,
+                     DisplayMode == ModeFullscreen);
+}
+
+void RenderFrame() {
+    if (!SurfaceReady) return;
+    DrawFrame();
+    SurfacePresent();
+}

@@ -1,0 +1,242 @@
+// The main window as a person uses it: the menu and its keys, the screen modes, files opened
+// and refused, the title, and the PC keys reaching the Spectrum's keyboard.
+#include <QAction>
+#include <QKeyEvent>
+#include <QTest>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "app/main_window.h"
+#include "app/menu_table.h"
+#include "app/startup.h"
+#include "app/title.h"
+#include "app/window_events.h"
+#include "app_harness.h"
+#include "core/machine.h"
+#include "display/colour_map.h"
+#include "display/display_modes.h"
+#include "display/screen_shadow.h"
+#include "display/speed_display.h"
+#include "media/builtin_rom.h"
+#include "media/rom.h"
+#include "peripherals/beeper.h"
+#include "peripherals/ports.h"
+#include "platform/desktop/desktop_keyboard.h"
+#include "platform/desktop/desktop_surface.h"
+#include "platform/display_surface.h"
+#include "platform/keyboard_state.h"
+#include "platform/virtual_keys.h"
+
+namespace {
+
+std::string DataFile(const char* name) {
+    return std::string(WENDAL_TEST_BINARY_DIR) + "/data/" + name;
+}
+
+bool KeyReadDown(uint8_t vk) {
+    uint8_t keys[VirtualKeyCount];
+    ReadKeyboardState(keys);
+    return keys[vk] & 0x80;
+}
+
+void SendKey(QEvent::Type type, int key, bool autoRepeat = false) {
+    QKeyEvent e(type, key, Qt::NoModifier, QString(), autoRepeat);
+    QCoreApplication::sendEvent(TheMainWindow(), &e);
+}
+
+} // namespace
+
+TEST(MenuTable, EveryCommandOnceWithItsFunctionKey) {
+    std::set<int> ids;
+    std::map<int, int> keys; // function key number -> command
+    int depth = 0, topMenus = 0;
+    for (int i = 0; i < AppMenuSize; ++i) {
+        const MenuEntry& e = AppMenu[i];
+        if (e.kind == MenuEntryKind::Submenu) topMenus += depth++ == 0;
+        if (e.kind == MenuEntryKind::End) --depth;
+        ASSERT_GE(depth, 0);
+        if (e.kind != MenuEntryKind::Item) continue;
+        EXPECT_TRUE(ids.insert(e.id).second) << e.id;
+        const std::string text = e.text, hint = text.substr(text.find('\t') + 1);
+        if (e.accelerator) {
+            const int n = e.accelerator - VkF1 + 1;
+            EXPECT_TRUE(keys.emplace(n, e.id).second);
+            EXPECT_EQ(hint, "F" + std::to_string(n)) << text; // the hint names the real key
+        }
+    }
+    EXPECT_EQ(depth, 0);
+    EXPECT_EQ(topMenus, 3);
+    EXPECT_EQ(ids.size(), 21u);
+    const std::map<int, int> expected = {{1, 57601},  {2, 57603},  {3, 40015}, {5, 40008},
+                                         {6, 40009},  {7, 40031},  {8, 40010}, {9, 40012},
+                                         {10, 40013}, {11, 40014}, {12, 40011}};
+    EXPECT_EQ(keys, expected);
+}
+
+TEST_F(AppFixture, TheWindowCarriesTheTableTextsAndShortcuts) {
+    QAction* open = TheMainWindow()->ActionOf(CmdOpen);
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->text().toStdString(), "&Open Snapshot/Tape...\tF1");
+    EXPECT_EQ(open->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(TheMainWindow()->ActionOf(CmdFullscreenTv)->text().toStdString(),
+              "Fullscreen (&TV) \tF7");
+    EXPECT_TRUE(TheMainWindow()->ActionOf(CmdExit)->shortcut().isEmpty());
+}
+
+TEST_F(AppFixture, ScreenModesSizeThePictureAndMoveTheCheckMark) {
+    QWidget* screen = DesktopScreenWidget();
+    EXPECT_EQ(screen->size(), QSize(320, 240));
+    EXPECT_TRUE(TheMainWindow()->ActionOf(CmdWindow1x1)->isChecked());
+    RunCommand(CmdWindow2x2);
+    EXPECT_EQ(screen->size(), QSize(640, 480));
+    EXPECT_TRUE(TheMainWindow()->ActionOf(CmdWindow2x2)->isChecked());
+    EXPECT_FALSE(TheMainWindow()->ActionOf(CmdWindow1x1)->isChecked());
+
+    RunCommand(CmdFullscreenMonitor);
+    EXPECT_EQ(DisplayMode, ModeFullscreen);
+    int32_t pitch = 0;
+    const uint8_t* before = SurfacePixels(pitch);
+    RunCommand(CmdFullscreenTv); // already fullscreen: only the look and the mark change
+    EXPECT_EQ(SurfacePixels(pitch), before);
+    EXPECT_TRUE(FullscreenTv);
+    EXPECT_TRUE(TheMainWindow()->ActionOf(CmdFullscreenTv)->isChecked());
+    EXPECT_FALSE(TheMainWindow()->ActionOf(CmdFullscreenMonitor)->isChecked());
+    RenderFrame();
+    // The TV look: every second row of the 640 x 480 picture is black.
+    std::memset(BorderLog.bands, 7, sizeof BorderLog.bands);
+    InvalidateScreen();
+    RenderFrame();
+    const uint8_t* pixels = SurfacePixels(pitch);
+    for (int x = 0; x < 640; x += 7) ASSERT_EQ(pixels[pitch * 101 + x] % 10, 0) << x;
+    EXPECT_EQ(pixels[pitch * 100 + 5], 10 + 7); // white border, colour 7 at entry 17
+
+    OnKey(VkEnter, true, true); // Alt+Enter, Alt let go first
+    OnKey(VkEnter, false, false);
+    EXPECT_EQ(DisplayMode, ModeWindow);
+}
+
+TEST_F(AppFixture, SpeedReadoutIsWhiteInTheCornerOnlyWhileOn) {
+    for (int i = 0; i < SpeedHistorySize; ++i) RecordSpeed(100);
+    auto whiteInCorner = [] {
+        RenderFrame();
+        int32_t pitch = 0;
+        const uint8_t* p = SurfacePixels(pitch);
+        int white = 0;
+        for (int y = 216; y < 240; ++y)
+            for (int x = 240; x < 320; ++x) white += p[y * pitch + x * 4] == 0xFF;
+        return white;
+    };
+    EXPECT_GT(whiteInCorner(), 40); // "  100%" at 22 pixels
+    RunCommand(CmdSpeedDisplay);
+    EXPECT_FALSE(SpeedDisplay);
+    EXPECT_EQ(whiteInCorner(), 0); // the border under it is repainted
+    RunCommand(CmdSpeedDisplay);
+}
+
+TEST_F(AppFixture, GreyedCommandsAreNotCarriedOut) {
+    EXPECT_FALSE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
+    const bool had = SoundAvailable;
+    SoundAvailable = false;
+    const uint8_t on = SoundOn;
+    RunCommand(CmdSound);
+    EXPECT_EQ(SoundOn, on);
+    SoundAvailable = had;
+    RunCommand(CmdSpeedMaximum);
+    EXPECT_TRUE(MenuItemChecked(CmdSpeedMaximum));
+    EXPECT_FALSE(MenuItemChecked(CmdSpeedTrue));
+}
+
+TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
+    ASSERT_TRUE(OpenChosenFile(DataFile("hello.tap")));
+    EXPECT_EQ(TitleName, "hello.tap");
+    EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), "hello.tap - Wendal");
+    EXPECT_TRUE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
+    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+
+    ModalCatcher box;
+    box.Arm();
+    EXPECT_FALSE(OpenChosenFile(DataFile("hello.Tap"))); // extensions are matched as written
+    EXPECT_EQ(box.caption, "Wendal");
+    EXPECT_EQ(box.text, "Error reading snapshot/tape file!");
+    EXPECT_EQ(TitleName, "hello.tap");
+
+    const std::string snapshot = testing::TempDir() + "/wendal-app.sna";
+    ASSERT_TRUE(SaveChosenFile(snapshot)); // saving ejects the tape
+    EXPECT_EQ(TitleName, "wendal-app.sna");
+    EXPECT_FALSE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
+    ASSERT_TRUE(OpenChosenFile(snapshot));
+    EXPECT_EQ(Machine.memory[0x056A], BuiltinRom[0x056A]); // the trap is gone with the tape
+    std::filesystem::remove(snapshot);
+}
+
+TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
+    ResetSpectrum();
+    EXPECT_EQ(TitleText(), "ROM - Wendal");
+    AppActive = false;
+    EXPECT_EQ(TitleText(), "ROM - Wendal [Paused]");
+    const std::string folder = testing::TempDir() + "/wendal-rom";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/spectrum.rom", std::ios::binary)
+        .write(reinterpret_cast<const char*>(BuiltinRom), sizeof BuiltinRom);
+    const std::string kept = ProgramFolder;
+    SetProgramFolder(folder);
+    ResetSpectrum();
+    EXPECT_EQ(TitleName, "Disk ROM");
+    SetProgramFolder(kept);
+    ResetSpectrum();
+    EXPECT_EQ(TitleName, "ROM");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(CommandLine, QuotesGoWhereverTheyStand) {
+    char a0[] = "wendal", a1[] = "\"/tmp/my", a2[] = "ga\"me.tap\"";
+    char* argv[] = {a0, a1, a2};
+    EXPECT_EQ(CommandLineFile(3, argv), "/tmp/my game.tap");
+    EXPECT_EQ(CommandLineFile(1, argv), "");
+}
+
+TEST_F(AppFixture, KeysArePhysicalAndNeverStick) {
+    DesktopReleaseAllKeys();
+    KeyReadDown(0); // start a fresh read
+    SendKey(QEvent::KeyPress, Qt::Key_A);
+    SendKey(QEvent::KeyRelease, Qt::Key_A); // a tap shorter than a frame
+    EXPECT_TRUE(KeyReadDown('A'));
+    EXPECT_FALSE(KeyReadDown('A'));
+
+    SendKey(QEvent::KeyPress, Qt::Key_Shift);
+    SendKey(QEvent::KeyPress, Qt::Key_Shift, true); // auto-repeat: not a second key
+    SendKey(QEvent::KeyRelease, Qt::Key_Shift, true);
+    EXPECT_TRUE(KeyReadDown(VkShift));
+    SendKey(QEvent::KeyPress, Qt::Key_Tab); // the joystick's fire, not the next widget
+    EXPECT_TRUE(KeyReadDown(VkTab));
+    OnWindowActivation(false, false); // Alt+Tab away: everything up
+    EXPECT_FALSE(KeyReadDown(VkShift));
+    EXPECT_FALSE(KeyReadDown(VkTab));
+    AppActive = true;
+}
+
+TEST(PcKeyMap, XKeycodesAreKeysByPosition) {
+    // evdev codes + 8: 1 is 10, Q 24, A 38, Z 52, Shift 50 and 62, Ctrl 37 and 105.
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::X11, 10, 0, '!'), '1');
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::X11, 24, 0, 'A'), 'Q'); // AZERTY's A
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::X11, 52, 0, 'W'), 'Z');
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::X11, 62, 0, Qt::Key_Shift), VkShift);
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::X11, 105, 0, Qt::Key_Control), VkControl);
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::X11, 96, 0, Qt::Key_F12), VkF12);
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::X11, 87, 0, '1'), 0); // keypad 1: unused
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::Windows, 0, 0xA1, 0), VkShift); // right
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::Windows, 0, 0xA3, 0), VkControl);
+    EXPECT_EQ(VirtualKeyOfKeyEvent(NativeKeyCodes::Windows, 0, 0xA4, 0), VkAlt);
+}
+
+TEST_F(AppFixture, NoFramesOrTicksWhileAMenuIsOpen) {
+    OnMenuOpened();
+    OnMenuOpened(); // the next menu opens before the first one closes
+    OnMenuClosed();
+    EXPECT_FALSE(TickEnabled.load());
+    OnMenuClosed();
+    EXPECT_TRUE(TickEnabled.load());
+}

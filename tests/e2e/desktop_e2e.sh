@@ -1,0 +1,176 @@
+#!/bin/bash
+# Types LOAD "" into the desktop window under Xvfb, as a person would, and checks that the
+# window shows exactly what the renderer draws; then the 2x2 mode, 1x1 again, and closing.
+# Usage: desktop_e2e.sh WENDAL WENDAL_RUN DATA_DIR DEPTH
+set -u
+WENDAL=$1 WENDAL_RUN=$2 DATA=$3 DEPTH=$4
+SKIP=77
+TAPE=$DATA/hello.tap
+# The speed read-out is drawn over this corner of the picture only in the window.
+MASK='rectangle 200,208 319,239'
+
+command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit $SKIP; }
+for tool in openbox xdotool xwininfo xprop import convert compare; do
+    command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
+done
+
+WORK=$(mktemp -d)
+XVFB_PID= WM_PID= APP_PID=
+Cleanup() {
+    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap Cleanup EXIT
+Fail() { echo "FAIL: $*"; exit 1; }
+
+# Polls a command every half second until it succeeds or SECONDS run out.
+WaitFor() {
+    local seconds=$1; shift
+    local end=$((SECONDS + seconds))
+    until "$@"; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.5
+    done
+}
+
+# A settings-free session: private home and config, a fresh display, a window manager.
+StartSession() {
+    export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+    # Xvfb has no graphics hardware: without this the performance warning would take the keys.
+    mkdir -p "$XDG_CONFIG_HOME/Corvallo Software"
+    printf 'Warnings=00\n' >"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+    Xvfb -displayfd 3 -screen 0 1024x768x$DEPTH -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    WaitFor 20 test -s "$WORK/display" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    export DISPLAY=:$(head -1 "$WORK/display")
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    WM_PID=$!
+    WaitFor 20 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' ||
+        Fail "openbox did not start"
+    echo "display $DISPLAY at depth $DEPTH"
+}
+
+ClientSize() { xwininfo -id "$WIN" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
+
+# The window's picture area (the bottom 320 x 240 of the client) with the read-out masked.
+CapturePicture() {
+    local size height
+    size=$(ClientSize); height=${size#*x}
+    import -window "$WIN" "$WORK/window.png" 2>/dev/null || return 1
+    convert "$WORK/window.png" -crop 320x240+0+$((height - 240)) +repage \
+        -fill black -draw "$MASK" "$1"
+}
+
+# Differing pixels between two pictures; 5-6-5 colours at depth 16 need a little fuzz.
+DiffCount() {
+    local fuzz=0
+    [ "$DEPTH" = 16 ] && fuzz=6%
+    compare -metric AE -fuzz $fuzz "$1" "$2" null: 2>&1
+}
+
+PictureMatches() {
+    CapturePicture "$WORK/picture.png" && [ "$(DiffCount "$WORK/picture.png" "$1")" = 0 ]
+}
+
+# The renderer's own output after FRAMES frames, masked like the window.
+Reference() {
+    local out=$1 frames=$2; shift 2
+    "$WENDAL_RUN" "$@" --frames "$frames" --screenshot "$out" >/dev/null ||
+        Fail "wendal-run $* failed"
+    convert "$out" -fill black -draw "$MASK" "$out"
+}
+
+MakeReferences() {
+    Reference "$WORK/rom.png" 250
+    Reference "$WORK/loaded.png" 400 "$TAPE" --type "J SS+P SS+P ENTER"
+    local change
+    change=$(DiffCount "$WORK/loaded.png" "$WORK/rom.png")
+    echo "reference: $change pixels differ between the ROM start-up and the loaded program"
+    [ "$change" -gt 100 ] || Fail "the reference shows no program output"
+    "$WENDAL_RUN" "$TAPE" --type "J SS+P SS+P ENTER" --frames 400 --text |
+        grep -q "MACHINE CODE RAN" || Fail "the reference run did not print MACHINE CODE RAN"
+}
+
+StartWendal() {
+    "$WENDAL" "$TAPE" >"$WORK/wendal.log" 2>&1 &
+    APP_PID=$!
+    WIN=$(timeout 120 xdotool search --sync --onlyvisible --name ' - Wendal' | head -1)
+    [ -n "$WIN" ] || Fail "no wendal window: $(cat "$WORK/wendal.log"; xwininfo -root -tree | grep -i wendal)"
+    local title
+    title=$(xdotool getwindowname "$WIN")
+    echo "window $WIN \"$title\", client $(ClientSize)"
+    [[ $title == "hello.tap - Wendal"* ]] || Fail "title \"$title\""
+    xdotool windowactivate --sync "$WIN"
+}
+
+# Waits for the window to show the reference, then reports the final difference.
+ExpectPicture() {
+    local ref=$1 what=$2 count
+    WaitFor 90 PictureMatches "$ref"
+    CapturePicture "$WORK/picture.png" || Fail "could not capture the window"
+    count=$(DiffCount "$WORK/picture.png" "$ref")
+    echo "$what: window picture 320x240 against the renderer's, $count pixels differ"
+    [ "$count" = 0 ] || Fail "$what: the window does not show the renderer's picture"
+}
+
+# The window shows what the renderer draws after typing KEYS, in either phase of the flashing
+# cursor (it changes every 16 frames).
+ShowsTyped() {
+    PictureMatches "$WORK/typed-$1-a.png" || PictureMatches "$WORK/typed-$1-b.png"
+}
+
+# A chord such as ctrl+p held about 100 ms, as a person types.
+Press() {
+    xdotool keydown "$1"
+    sleep 0.1
+    xdotool keyup "$1"
+}
+
+# LOAD "" a key at a time, each once the screen shows the one before, as a person looks before
+# typing on: the ROM takes the same key again only after it has been up for five interrupts.
+TypeLoad() {
+    local keys=("j" "ctrl+p" "ctrl+p") chords=("J" "J SS+P" "J SS+P SS+P") i
+    for i in 0 1 2; do
+        Reference "$WORK/typed-$i-a.png" 200 "$TAPE" --type "${chords[$i]}"
+        Reference "$WORK/typed-$i-b.png" 216 "$TAPE" --type "${chords[$i]}"
+        Press "${keys[$i]}"
+        WaitFor 60 ShowsTyped $i || Fail "the window does not show \"${chords[$i]}\" typed"
+        echo "typed ${keys[$i]}: the window shows the renderer's picture"
+        sleep 0.3 # the key up for well over five interrupts before the next
+    done
+    Press Return
+}
+
+ExpectClient() {
+    local want=$1 size
+    WaitFor 60 eval '[ "$(ClientSize)" = "$want" ]'
+    size=$(ClientSize)
+    echo "client area $size, expected $want"
+    [ "$size" = "$want" ] || Fail "client area $size, expected $want"
+}
+
+StartSession
+MakeReferences
+StartWendal
+menu=$(($(ClientSize | cut -dx -f2) - 240))
+ExpectPicture "$WORK/rom.png" "ROM start-up"
+TypeLoad
+ExpectPicture "$WORK/loaded.png" "after LOAD \"\""
+
+xdotool key F6
+ExpectClient "640x$((menu + 480))"
+xdotool key F5
+ExpectClient "320x$((menu + 240))"
+
+xdotool key alt+F4
+WaitFor 30 eval '! kill -0 $APP_PID 2>/dev/null' || Fail "wendal still running after alt+F4"
+wait $APP_PID
+status=$?
+APP_PID=
+echo "wendal exited with status $status"
+[ $status = 0 ] || Fail "exit status $status: $(cat "$WORK/wendal.log")"
+echo "PASS at depth $DEPTH"
