@@ -12,6 +12,11 @@
 // Smaller buffers underrun on busy desktops; larger ones add to the latency of N x 20 ms.
 constexpr int DeviceSamples = 512;
 constexpr uint8_t Silence = 128;
+// Playing starts, and starts again after the queue ran dry, only once a cushion is queued: three
+// blocks (60 ms) or the oldest block waiting 40 ms, so that frames finished a little late
+// on a busy desktop leave no gap in the sound.
+constexpr int CushionBlocks = 3;
+constexpr Uint32 CushionWaitMs = 40;
 
 static SDL_AudioDeviceID Device = 0;         // 0 while closed
 static std::atomic<bool> Playing[WaveSlots]; // queued and not yet all handed to the device
@@ -23,6 +28,8 @@ static int Queue[WaveSlots];
 static int QueueHead = 0;
 static int QueueCount = 0;
 static int HeadPosition = 0; // bytes of the head block already handed to the device
+static bool Cushioned = false; // the queue has had its cushion since it last ran dry
+static Uint32 FirstQueuedAt;   // SDL_GetTicks when the queue last went from empty to one block
 
 static void MarkAllDone() {
     for (std::atomic<bool>& p : Playing) p.store(false, std::memory_order_release);
@@ -32,14 +39,18 @@ static void DropQueue() {
     QueueHead = 0;
     QueueCount = 0;
     HeadPosition = 0;
+    Cushioned = false;
     MarkAllDone();
 }
 
 // Runs on SDL's audio thread with the device locked.
 static void FillDeviceBuffer(void*, Uint8* stream, int length) {
+    if (!Cushioned && QueueCount > 0)
+        Cushioned = QueueCount >= CushionBlocks || SDL_GetTicks() - FirstQueuedAt >= CushionWaitMs;
     while (length > 0) {
-        if (QueueCount == 0) {
+        if (QueueCount == 0 || !Cushioned) {
             std::memset(stream, Silence, size_t(length));
+            Cushioned = false;
             return;
         }
         int slot = Queue[QueueHead];
@@ -88,7 +99,7 @@ void WaveQueue(int slot, const uint8_t* block) {
     Blocks[slot] = block;
     Playing[slot].store(true, std::memory_order_relaxed);
     Queue[(QueueHead + QueueCount) % WaveSlots] = slot;
-    ++QueueCount;
+    if (QueueCount++ == 0) FirstQueuedAt = SDL_GetTicks();
     SDL_UnlockAudioDevice(Device);
 }
 
