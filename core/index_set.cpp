@@ -1,13 +1,14 @@
 #include "core/execute_opcode.h"
 #include "core/instruction_sets.h"
 
-// The opcode after DD (IX) or FD (IY). The prefixed instruction completes within this call, so
-// the pending prefix is cleared first; a further DD or FD sets it again.
-void ExecuteIX(uint8_t opcode) {
-    Machine.indexPrefix = 0;
-    ExecuteOpcode<1>(opcode);
-}
-void ExecuteIY(uint8_t opcode) {
-    Machine.indexPrefix = 0;
-    ExecuteOpcode<2>(opcode);
+// Each prefix is an opcode fetch of 4 T-states; the instruction completes within this call.
+void ExecutePrefixed(uint8_t prefix) {
+    HotState hot = LoadHot();
+    uint8_t op = FetchOpcode(hot);
+    while (op == 0xDD || op == 0xFD) prefix = op, op = FetchOpcode(hot);
+    if (prefix == 0xDD)
+        ExecuteOpcode<1>(hot, op);
+    else
+        ExecuteOpcode<2>(hot, op);
+    StoreHot(hot);
 }
