@@ -8,9 +8,12 @@
 
 #include "core/opcode_patterns.h"
 
-// Expanded in its caller: FrameLoop has the unprefixed switch in its own body, ExecutePrefixed
-// the two index sets. Every procedure of the patterns and of alu.h is forced inline, so a case
-// calls out only for the CB, ED and prefixed sets and the port handlers.
+// Expanded in its caller: FrameLoop has the unprefixed switch and, through FollowPrefixes, the
+// two index sets in its own body. Every procedure of the patterns and of alu.h is forced inline
+// (CORE_INLINE); in the release build FrameLoop calls out only to the CB, indexed CB and ED sets
+// and the port handlers, as objdump -d shows.
+CORE_INLINE void FollowPrefixes(HotState& hot, uint8_t prefix);
+
 template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
     switch (opcode) {
     // 00-3F, sixteen to a block. NOP 4. LD rr,nn 10. LD (BC)/(DE),A and LD A,(BC)/(DE) 7.
@@ -263,7 +266,7 @@ template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
     case 0xDB: InAN(hot); break;
     case 0xDC: CallCc<CondC>(hot); break;
     case 0xDD: // under a prefix ExecutePrefixed has already followed the chain
-        if constexpr (X == 0) RunOnMachine(hot, [] { ExecutePrefixed(0xDD); });
+        if constexpr (X == 0) FollowPrefixes(hot, 0xDD);
         break;
     case 0xDE: AluN<OpSbc>(hot); break;
     case 0xDF: Rst<0x18>(hot); break;
@@ -299,9 +302,20 @@ template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
     case 0xFB: Ei(); break;
     case 0xFC: CallCc<CondM>(hot); break;
     case 0xFD:
-        if constexpr (X == 0) RunOnMachine(hot, [] { ExecutePrefixed(0xFD); });
+        if constexpr (X == 0) FollowPrefixes(hot, 0xFD);
         break;
     case 0xFE: AluN<OpCp>(hot); break;
     case 0xFF: Rst<0x38>(hot); break;
     }
+}
+
+// After a DD or FD: a chain of prefixes (the last one decides), each an opcode fetch of 4
+// T-states, and the instruction it ends with, so that nothing comes between the two.
+CORE_INLINE void FollowPrefixes(HotState& hot, uint8_t prefix) {
+    uint8_t op = FetchOpcode(hot);
+    while (op == 0xDD || op == 0xFD) prefix = op, op = FetchOpcode(hot);
+    if (prefix == 0xDD)
+        ExecuteOpcode<1>(hot, op);
+    else
+        ExecuteOpcode<2>(hot, op);
 }

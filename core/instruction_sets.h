@@ -8,7 +8,8 @@ void ExecuteCB();                  // CB xx
 void ExecuteED();                  // ED xx (also after a DD or FD prefix)
 void ExecuteIndexedCB(uint16_t x); // DD CB d op / FD CB d op, x the index register's value
 // After a DD or FD prefix: follows a chain of prefixes (the last one decides) and runs the
-// instruction it ends with, so that nothing can come between a prefix and its instruction.
+// instruction it ends with, so that nothing can come between a prefix and its instruction. The
+// frame loop has the same inline (FollowPrefixes); this serves a prefix left pending.
 void ExecutePrefixed(uint8_t prefix);
 
 // One opcode at a time, for callers outside the frame loop: a DD or FD here only sets
