@@ -69,7 +69,7 @@ static void LoadAFlags() {
 }
 
 // LDIR and friends re-execute from the ED byte, so a frame can end between iterations.
-static void Repeat() {
+[[gnu::always_inline]] static inline void Repeat() {
     Machine.pc = uint16_t(Machine.pc - 2);
     Machine.tstates += RepeatTStates;
 }
@@ -77,7 +77,7 @@ static void Repeat() {
 // The re-execution after Repeat done here rather than through the frame loop: the same two
 // opcode fetches, R counts and time. Only while the frame goes on, and only while the
 // instruction's own bytes are unchanged (a block move can overwrite them).
-static bool RefetchRepeated(uint8_t op) {
+[[gnu::always_inline]] static inline bool RefetchRepeated(uint8_t op) {
     const uint16_t pc = Machine.pc;
     if (Machine.tstates > FrameTStates || Machine.memory[pc] != 0xED ||
         Machine.memory[uint16_t(pc + 1)] != op)
