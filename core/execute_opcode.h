@@ -6,12 +6,13 @@
 #pragma once
 #include <cstdint>
 
+#include "core/cb_set.h"
 #include "core/opcode_patterns.h"
 
 // Expanded in its caller: FrameLoop has the unprefixed switch and, through FollowPrefixes, the
 // two index sets in its own body. Every procedure of the patterns and of alu.h is forced inline
-// (CORE_INLINE); in the release build FrameLoop calls out only to the CB, indexed CB and ED sets
-// and the port handlers, as objdump -d shows.
+// (CORE_INLINE), the CB sets included; in the release build FrameLoop calls out only to the ED
+// set and the port handlers, as objdump -d shows.
 CORE_INLINE void FollowPrefixes(HotState& hot, uint8_t prefix);
 
 template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
@@ -240,12 +241,10 @@ template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
     case 0xC9: Ret(hot); break;
     case 0xCA: JpCc<CondZ>(hot); break;
     case 0xCB:
-        if constexpr (X == 0) {
-            RunOnMachine(hot, ExecuteCB);
-        } else {
-            uint16_t x = GetX<X>();
-            RunOnMachine(hot, [x] { ExecuteIndexedCB(x); });
-        }
+        if constexpr (X == 0)
+            ExecuteCB(hot);
+        else
+            ExecuteIndexedCB(hot, GetX<X>());
         break;
     case 0xCC: CallCc<CondZ>(hot); break;
     case 0xCD: Call(hot); break;

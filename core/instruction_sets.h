@@ -4,9 +4,7 @@
 #pragma once
 #include <cstdint>
 
-void ExecuteCB();                  // CB xx
-void ExecuteED();                  // ED xx (also after a DD or FD prefix)
-void ExecuteIndexedCB(uint16_t x); // DD CB d op / FD CB d op, x the index register's value
+void ExecuteED(); // ED xx (also after a DD or FD prefix)
 // After a DD or FD prefix: follows a chain of prefixes (the last one decides) and runs the
 // instruction it ends with, so that nothing can come between a prefix and its instruction. The
 // frame loop has the same inline (FollowPrefixes); this serves a prefix left pending.
