@@ -15,13 +15,13 @@
 struct HotState {
     uint8_t* memory;
     uint32_t tstates;
+    uint32_t r; // counts on from Machine.r; only its low seven bits are R's
     uint16_t pc;
-    uint8_t r;      // bit 7 is Machine.r's until StoreHot; the counting may carry into it
     uint8_t opcode; // last opcode byte fetched
 };
 
 CORE_INLINE HotState LoadHot() {
-    return HotState{Machine.memory, Machine.tstates, Machine.pc, Machine.r, Machine.opcode};
+    return HotState{Machine.memory, Machine.tstates, Machine.r, Machine.pc, Machine.opcode};
 }
 CORE_INLINE void StoreHot(const HotState& hot) {
     Machine.tstates = hot.tstates;
