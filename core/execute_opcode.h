@@ -15,7 +15,10 @@
 // set and the port handlers, as objdump -d shows.
 CORE_INLINE void FollowPrefixes(HotState& hot, uint8_t prefix);
 
-template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
+// With Chain (the frame loop) an unprefixed DD or FD is followed through to its instruction
+// here. Otherwise, and in the index sets (where the chain has already been followed), it only
+// sets Machine.indexPrefix, for ExecuteMain's callers.
+template <int X, bool Chain = true> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
     switch (opcode) {
     // 00-3F, sixteen to a block. NOP 4. LD rr,nn 10. LD (BC)/(DE),A and LD A,(BC)/(DE) 7.
     // LD (nn),HL and LD HL,(nn) 16, LD (nn),A and LD A,(nn) 13. INC/DEC rr 6, no flags.
@@ -264,8 +267,11 @@ template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
     case 0xDA: JpCc<CondC>(hot); break;
     case 0xDB: InAN(hot); break;
     case 0xDC: CallCc<CondC>(hot); break;
-    case 0xDD: // under a prefix ExecutePrefixed has already followed the chain
-        if constexpr (X == 0) FollowPrefixes(hot, 0xDD);
+    case 0xDD:
+        if constexpr (X == 0 && Chain)
+            FollowPrefixes(hot, 0xDD);
+        else
+            Machine.indexPrefix = 1;
         break;
     case 0xDE: AluN<OpSbc>(hot); break;
     case 0xDF: Rst<0x18>(hot); break;
@@ -301,18 +307,27 @@ template <int X> CORE_INLINE void ExecuteOpcode(HotState& hot, uint8_t opcode) {
     case 0xFB: Ei(); break;
     case 0xFC: CallCc<CondM>(hot); break;
     case 0xFD:
-        if constexpr (X == 0) FollowPrefixes(hot, 0xFD);
+        if constexpr (X == 0 && Chain)
+            FollowPrefixes(hot, 0xFD);
+        else
+            Machine.indexPrefix = 2;
         break;
     case 0xFE: AluN<OpCp>(hot); break;
     case 0xFF: Rst<0x38>(hot); break;
     }
 }
 
-// After a DD or FD: a chain of prefixes (the last one decides), each an opcode fetch of 4
-// T-states, and the instruction it ends with, so that nothing comes between the two.
-CORE_INLINE void FollowPrefixes(HotState& hot, uint8_t prefix) {
+// After a DD or FD: further prefixes, each an opcode fetch of 4 T-states, the last one deciding
+// (prefix is updated); returns the opcode the chain ends with.
+CORE_INLINE uint8_t SkipPrefixes(HotState& hot, uint8_t& prefix) {
     uint8_t op = FetchOpcode(hot);
     while (op == 0xDD || op == 0xFD) prefix = op, op = FetchOpcode(hot);
+    return op;
+}
+
+// A prefixed instruction in one go, so that nothing comes between a prefix and its instruction.
+CORE_INLINE void FollowPrefixes(HotState& hot, uint8_t prefix) {
+    uint8_t op = SkipPrefixes(hot, prefix);
     if (prefix == 0xDD)
         ExecuteOpcode<1>(hot, op);
     else
