@@ -11,8 +11,8 @@
 
 // Expanded in its caller: FrameLoop has the unprefixed switch and, through FollowPrefixes, the
 // two index sets in its own body. Every procedure of the patterns and of alu.h is forced inline
-// (CORE_INLINE), the CB sets included; in the release build FrameLoop calls out only to the ED
-// set and the port handlers, as objdump -d shows.
+// (CORE_INLINE), the CB sets included; in the release build the dispatch in FrameLoop calls out
+// only to the ED set and the port handlers, as objdump -d shows.
 CORE_INLINE void FollowPrefixes(HotState& hot, uint8_t prefix);
 
 // With Chain (the frame loop) an unprefixed DD or FD is followed through to its instruction
