@@ -36,6 +36,7 @@ bench: build
 	@printf "wendal-run, ROM start-up screen: " && $(BUILD)/tools/wendal-run --frames 25000 --speed
 	@printf "wendal-run, workload snapshot:   " && \
 	  $(BUILD)/tools/wendal-run --frames 25000 --speed $(BUILD)/bench/workload.sna
+	@./bench/instructions_per_tstate.sh $(BUILD)
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

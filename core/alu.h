@@ -17,7 +17,7 @@ inline constexpr std::array<uint8_t, 256> SzTable = BuildSzTable(false); // S an
 inline constexpr std::array<uint8_t, 256> SzpTable = BuildSzTable(true); // S, Z and parity
 
 // ADD A,v and ADC A,v (carry 0 or 1).
-inline void Add8(uint8_t v, unsigned carry) {
+CORE_INLINE void Add8(uint8_t v, unsigned carry) {
     unsigned a = Machine.a, w = a + v + carry;
     uint8_t r = uint8_t(w);
     Machine.f =
@@ -25,28 +25,28 @@ inline void Add8(uint8_t v, unsigned carry) {
     Machine.a = r;
 }
 // Flags of A - v - carry; the result is returned, A is left alone (CP uses this directly).
-inline uint8_t Sub8Flags(uint8_t v, unsigned carry) {
+CORE_INLINE uint8_t Sub8Flags(uint8_t v, unsigned carry) {
     unsigned a = Machine.a, w = a - v - carry;
     uint8_t r = uint8_t(w);
     Machine.f = uint8_t(SzTable[r] | ((a ^ v ^ r) & FlagH) | (((a ^ v) & (a ^ r) & 0x80) >> 5) |
                         FlagN | ((w >> 8) & FlagC));
     return r;
 }
-inline void Sub8(uint8_t v, unsigned carry) { Machine.a = Sub8Flags(v, carry); }
-inline void And8(uint8_t v) {
+CORE_INLINE void Sub8(uint8_t v, unsigned carry) { Machine.a = Sub8Flags(v, carry); }
+CORE_INLINE void And8(uint8_t v) {
     Machine.a &= v;
     Machine.f = SzpTable[Machine.a] | FlagH;
 }
-inline void Xor8(uint8_t v) {
+CORE_INLINE void Xor8(uint8_t v) {
     Machine.a ^= v;
     Machine.f = SzpTable[Machine.a];
 }
-inline void Or8(uint8_t v) {
+CORE_INLINE void Or8(uint8_t v) {
     Machine.a |= v;
     Machine.f = SzpTable[Machine.a];
 }
 // The eight accumulator operations in encoding order (bits 5-3 of 80-BF and C6-FE).
-inline void Alu8(unsigned op, uint8_t v) {
+CORE_INLINE void Alu8(unsigned op, uint8_t v) {
     switch (op & 7) {
     case 0: Add8(v, 0); break;
     case 1: Add8(v, Machine.f & FlagC); break;
@@ -59,20 +59,20 @@ inline void Alu8(unsigned op, uint8_t v) {
     }
 }
 // INC and DEC of a byte; C is kept.
-inline uint8_t Inc8(uint8_t v) {
+CORE_INLINE uint8_t Inc8(uint8_t v) {
     uint8_t r = uint8_t(v + 1);
     Machine.f = uint8_t((Machine.f & FlagC) | SzTable[r] | ((r & 0x0F) == 0 ? FlagH : 0) |
                         (r == 0x80 ? FlagPV : 0));
     return r;
 }
-inline uint8_t Dec8(uint8_t v) {
+CORE_INLINE uint8_t Dec8(uint8_t v) {
     uint8_t r = uint8_t(v - 1);
     Machine.f = uint8_t((Machine.f & FlagC) | SzTable[r] | ((r & 0x0F) == 0x0F ? FlagH : 0) |
                         (r == 0x7F ? FlagPV : 0) | FlagN);
     return r;
 }
 // ADD HL,ss / ADD IX,ss: H from the carry out of bit 11, C out of bit 15; S, Z, P/V kept.
-inline uint16_t Add16(uint16_t x, uint16_t v) {
+CORE_INLINE uint16_t Add16(uint16_t x, uint16_t v) {
     uint32_t sum = uint32_t(x) + v;
     Machine.f = uint8_t((Machine.f & (FlagS | FlagZ | FlagPV)) | (((x ^ v ^ sum) >> 8) & FlagH) |
                         (sum >> 16));
@@ -83,40 +83,42 @@ inline uint16_t Add16(uint16_t x, uint16_t v) {
 
 constexpr uint8_t FlagsSzp = FlagS | FlagZ | FlagPV;
 
-inline void Rlca() {
+CORE_INLINE void Rlca() {
     uint8_t a = Machine.a;
     Machine.a = uint8_t(a << 1 | a >> 7);
     Machine.f = uint8_t((Machine.f & FlagsSzp) | a >> 7);
 }
-inline void Rrca() {
+CORE_INLINE void Rrca() {
     uint8_t a = Machine.a;
     Machine.a = uint8_t(a >> 1 | a << 7);
     Machine.f = uint8_t((Machine.f & FlagsSzp) | (a & FlagC));
 }
-inline void Rla() {
+CORE_INLINE void Rla() {
     uint8_t a = Machine.a;
     Machine.a = uint8_t(a << 1 | (Machine.f & FlagC));
     Machine.f = uint8_t((Machine.f & FlagsSzp) | a >> 7);
 }
-inline void Rra() {
+CORE_INLINE void Rra() {
     uint8_t a = Machine.a;
     Machine.a = uint8_t(a >> 1 | (Machine.f & FlagC) << 7);
     Machine.f = uint8_t((Machine.f & FlagsSzp) | (a & FlagC));
 }
 // CPL is the one flag-writing instruction that keeps bits 3 and 5.
-inline void Cpl() {
+CORE_INLINE void Cpl() {
     Machine.a = uint8_t(~Machine.a);
     Machine.f |= FlagH | FlagN;
 }
-inline void Scf() { Machine.f = uint8_t((Machine.f & FlagsSzp) | FlagC); }
+CORE_INLINE void Scf() { Machine.f = uint8_t((Machine.f & FlagsSzp) | FlagC); }
 // H is cleared, not loaded with the old carry.
-inline void Ccf() { Machine.f = uint8_t((Machine.f & FlagsSzp) | ((Machine.f & FlagC) ^ FlagC)); }
+CORE_INLINE void Ccf() {
+    Machine.f = uint8_t((Machine.f & FlagsSzp) | ((Machine.f & FlagC) ^ FlagC));
+}
 
 // Decimal adjust after an addition (N clear) or a subtraction (N set). The low digit is
 // corrected by 6 when it overflowed (H) or is above 9; the high digit by 0x60 when the previous
 // operation carried or A was above 0x99 on entry. H ends 0, N is kept, C is set by a carry or
 // borrow of the adjustment or kept when it was already set.
-inline void Daa() {
+CORE_INLINE void Daa() {
     unsigned a = Machine.a, f = Machine.f, w = a;
     unsigned adjust =
         ((f & FlagH) || (a & 0x0F) > 9 ? 0x06 : 0) | ((f & FlagC) || a > 0x99 ? 0x60 : 0);

@@ -46,7 +46,7 @@ static void LoadAFlags() {
 }
 
 // One iteration of LDI/LDD; true while BC has not run out.
-static bool BlockLoad(int step) {
+[[gnu::always_inline]] static inline bool BlockLoad(int step) {
     uint16_t hl = Machine.HL(), de = Machine.DE(), bc = uint16_t(Machine.BC() - 1);
     WriteByte(de, ReadByte(hl));
     Machine.SetHL(uint16_t(hl + step));
@@ -57,7 +57,7 @@ static bool BlockLoad(int step) {
 }
 
 // One iteration of CPI/CPD; true when the repeating form goes round again (no match, BC left).
-static bool BlockCompare(int step) {
+[[gnu::always_inline]] static inline bool BlockCompare(int step) {
     uint16_t hl = Machine.HL(), bc = uint16_t(Machine.BC() - 1);
     unsigned a = Machine.a, v = ReadByte(hl);
     uint8_t r = uint8_t(a - v);
@@ -69,9 +69,24 @@ static bool BlockCompare(int step) {
 }
 
 // LDIR and friends re-execute from the ED byte, so a frame can end between iterations.
-static void Repeat() {
+[[gnu::always_inline]] static inline void Repeat() {
     Machine.pc = uint16_t(Machine.pc - 2);
     Machine.tstates += RepeatTStates;
+}
+
+// The re-execution after Repeat done here rather than through the frame loop: the same two
+// opcode fetches, R counts and time. Only while the frame goes on, and only while the
+// instruction's own bytes are unchanged (a block move can overwrite them).
+[[gnu::always_inline]] static inline bool RefetchRepeated(uint8_t op) {
+    const uint16_t pc = Machine.pc;
+    if (Machine.tstates > FrameTStates || Machine.memory[pc] != 0xED ||
+        Machine.memory[uint16_t(pc + 1)] != op)
+        return false;
+    Machine.pc = uint16_t(pc + 2);
+    CountR();
+    CountR();
+    Machine.tstates += MainCycles[0xED] + EdCycles[op];
+    return true;
 }
 
 // The ROM's loader has put the expected flag byte in A' and LOAD (carry set) or VERIFY (carry
@@ -186,18 +201,30 @@ void ExecuteED() {
     case 0xA0: BlockLoad(+1); break;
     case 0xA8: BlockLoad(-1); break;
     case 0xB0:
-        if (BlockLoad(+1)) Repeat();
+        while (BlockLoad(+1)) {
+            Repeat();
+            if (!RefetchRepeated(op)) break;
+        }
         break;
     case 0xB8:
-        if (BlockLoad(-1)) Repeat();
+        while (BlockLoad(-1)) {
+            Repeat();
+            if (!RefetchRepeated(op)) break;
+        }
         break;
     case 0xA1: BlockCompare(+1); break;
     case 0xA9: BlockCompare(-1); break;
     case 0xB1:
-        if (BlockCompare(+1)) Repeat();
+        while (BlockCompare(+1)) {
+            Repeat();
+            if (!RefetchRepeated(op)) break;
+        }
         break;
     case 0xB9:
-        if (BlockCompare(-1)) Repeat();
+        while (BlockCompare(-1)) {
+            Repeat();
+            if (!RefetchRepeated(op)) break;
+        }
         break;
     case 0xFF: TapeTrapInstruction(); break;
     default: break; // not executed: only PC, R and the time move

@@ -1,5 +1,6 @@
 #include "core/cycle_tables.h"
 #include "core/execute_opcode.h"
+#include "core/hot_state.h"
 #include "core/instruction_sets.h"
 #include "core/machine.h"
 
@@ -24,29 +25,28 @@ static void AcceptInterrupt() {
 
 void FrameLoop() {
     Machine.frameDone = 0;
-    do {
-        if (Machine.halted) {
-            // HALT idles in 4 T-state steps without fetching; skip straight to the step
-            // that crosses the frame end, which is where anything can next happen.
-            uint32_t t = Machine.tstates;
-            Machine.tstates = t > FrameTStates ? t + 4 : t + 4 * ((FrameTStates - t) / 4 + 1);
-        } else {
-            uint8_t op = FetchByte();
-            Machine.opcode = op;
-            CountR();
-            Machine.tstates += MainCycles[op];
-            switch (Machine.indexPrefix) {
-            case 0: ExecuteOpcode<0>(op); break; // inlined: the hot path
-            case 1: ExecuteIX(op); break;
-            default: ExecuteIY(op); break;
-            }
-        }
-        // A count of exactly 69888 does not end the frame; the overshoot starts the next one.
-        // An interrupt never separates a DD or FD prefix from its instruction.
-        if (Machine.tstates > FrameTStates && Machine.indexPrefix == 0) {
-            Machine.tstates -= FrameTStates;
-            Machine.frameDone = 1;
-            if (Machine.Iff1()) AcceptInterrupt();
-        }
-    } while (!Machine.frameDone);
+    HotState hot = LoadHot();
+    // A frame that starts halted idles through to its end; one that starts with a prefix pending
+    // (left by ExecuteMain) completes that instruction first.
+    bool started = false;
+    if (Machine.halted) {
+        hot.tstates = IdleThroughFrameEnd(hot.tstates);
+        started = true;
+    } else if (Machine.indexPrefix) {
+        uint8_t prefix = Machine.indexPrefix == 1 ? 0xDD : 0xFD;
+        Machine.indexPrefix = 0;
+        RunOnMachine(hot, [prefix] { ExecutePrefixed(prefix); });
+        started = true;
+    }
+    // A count of exactly 69888 does not end the frame; the overshoot starts the next one.
+    if (!started || hot.tstates <= FrameTStates) {
+        do {
+            uint8_t op = FetchOpcode(hot);
+            ExecuteOpcode<0>(hot, op);
+        } while (hot.tstates <= FrameTStates);
+    }
+    hot.tstates -= FrameTStates;
+    StoreHot(hot);
+    Machine.frameDone = 1;
+    if (Machine.Iff1()) AcceptInterrupt();
 }

@@ -2,6 +2,10 @@
 #pragma once
 #include <cstdint>
 
+// Forced inlining for the procedures the instruction dispatch is built from: left to its size
+// heuristics the compiler keeps some of them as calls inside a switch this large.
+#define CORE_INLINE [[gnu::always_inline]] inline
+
 // Flag bits of F.
 enum : uint8_t {
     FlagC = 0x01,

@@ -1,5 +1,9 @@
 #include "core/execute_opcode.h"
 #include "core/instruction_sets.h"
 
-// FrameLoop inlines the same body; this entry point serves any other caller.
-void ExecuteMain(uint8_t opcode) { ExecuteOpcode<0>(opcode); }
+// A DD or FD is left pending as Machine.indexPrefix.
+void ExecuteMain(uint8_t opcode) {
+    HotState hot = LoadHot();
+    ExecuteOpcode<0, false>(hot, opcode);
+    StoreHot(hot);
+}

@@ -1,7 +1,8 @@
 // One small procedure per opcode pattern of the unprefixed Z80 set, written once for HL and for
-// the index registers. Each runs after FrameLoop has fetched the opcode, advanced PC, counted R
+// the index registers. Each runs after the opcode fetch (FetchOpcode) has advanced PC, counted R
 // and charged the opcode's MainCycles entry; a procedure adds only the T-states that entry does
-// not hold (taken branches, indexed memory operands).
+// not hold (taken branches, indexed memory operands). PC, the T-state count and memory are the
+// caller's HotState; the registers are Machine's.
 //
 // Template operands, as in the Z80 encoding:
 //   X    which register stands where the encoding says HL: 0 HL (unprefixed), 1 IX (after DD),
@@ -16,6 +17,7 @@
 #include <cstdint>
 
 #include "core/alu.h"
+#include "core/hot_state.h"
 #include "core/instruction_sets.h"
 #include "core/io_bus.h"
 #include "core/machine.h"
@@ -27,7 +29,7 @@ enum : int { OpAdd = 0, OpAdc, OpSub, OpSbc, OpAnd, OpXor, OpOr, OpCp };
 
 // ---- Operand access ---------------------------------------------------------------------------
 
-template <int X> inline uint16_t GetX() {
+template <int X> CORE_INLINE uint16_t GetX() {
     if constexpr (X == 0)
         return Machine.HL();
     else if constexpr (X == 1)
@@ -35,7 +37,7 @@ template <int X> inline uint16_t GetX() {
     else
         return Machine.iy;
 }
-template <int X> inline void SetX(uint16_t v) {
+template <int X> CORE_INLINE void SetX(uint16_t v) {
     if constexpr (X == 0)
         Machine.SetHL(v);
     else if constexpr (X == 1)
@@ -44,7 +46,7 @@ template <int X> inline void SetX(uint16_t v) {
         Machine.iy = v;
 }
 
-template <int X, int R> inline uint8_t Get8() {
+template <int X, int R> CORE_INLINE uint8_t Get8() {
     static_assert(R >= 0 && R <= 7 && R != 6, "memory operands have their own procedures");
     if constexpr (R == RegB)
         return Machine.b;
@@ -61,7 +63,7 @@ template <int X, int R> inline uint8_t Get8() {
     else
         return Machine.a;
 }
-template <int X, int R> inline void Set8(uint8_t v) {
+template <int X, int R> CORE_INLINE void Set8(uint8_t v) {
     static_assert(R >= 0 && R <= 7 && R != 6, "memory operands have their own procedures");
     if constexpr (R == RegB)
         Machine.b = v;
@@ -83,7 +85,7 @@ template <int X, int R> inline void Set8(uint8_t v) {
         Machine.a = v;
 }
 
-template <int X, int P> inline uint16_t Get16() {
+template <int X, int P> CORE_INLINE uint16_t Get16() {
     if constexpr (P == PairBC)
         return Machine.BC();
     else if constexpr (P == PairDE)
@@ -93,7 +95,7 @@ template <int X, int P> inline uint16_t Get16() {
     else
         return Machine.sp;
 }
-template <int X, int P> inline void Set16(uint16_t v) {
+template <int X, int P> CORE_INLINE void Set16(uint16_t v) {
     if constexpr (P == PairBC)
         Machine.SetBC(v);
     else if constexpr (P == PairDE)
@@ -106,17 +108,17 @@ template <int X, int P> inline void Set16(uint16_t v) {
 
 // Address of the memory operand: HL, or X plus the signed displacement byte at PC. The indexed
 // form costs `extra` T-states more than the unprefixed one (8, or 5 for LD (X+d),n).
-template <int X> inline uint16_t MemAddr(unsigned extra = 8) {
+template <int X> CORE_INLINE uint16_t MemAddr(HotState& hot, unsigned extra = 8) {
     if constexpr (X == 0) {
         return Machine.HL();
     } else {
-        int8_t d = int8_t(FetchByte());
-        Machine.tstates += extra;
+        int8_t d = int8_t(FetchByte(hot));
+        hot.tstates += extra;
         return uint16_t(GetX<X>() + d);
     }
 }
 
-template <int Cc> inline bool Condition() {
+template <int Cc> CORE_INLINE bool Condition() {
     constexpr uint8_t masks[4] = {FlagZ, FlagC, FlagPV, FlagS};
     bool set = Machine.f & masks[Cc >> 1];
     return (Cc & 1) ? set : !set;
@@ -124,55 +126,67 @@ template <int Cc> inline bool Condition() {
 
 // ---- 8-bit loads (F unchanged) ----------------------------------------------------------------
 
-template <int X, int D, int S> inline void LdRR() { Set8<X, D>(Get8<X, S>()); }
-template <int X, int D> inline void LdRN() { Set8<X, D>(FetchByte()); }
+template <int X, int D, int S> CORE_INLINE void LdRR() { Set8<X, D>(Get8<X, S>()); }
+template <int X, int D> CORE_INLINE void LdRN(HotState& hot) { Set8<X, D>(FetchByte(hot)); }
 // The register beside a memory operand is always the real one: LD H,(IX+d) loads H.
-template <int X, int D> inline void LdRMem() { Set8<0, D>(ReadByte(MemAddr<X>())); }
-template <int X, int S> inline void LdMemR() { WriteByte(MemAddr<X>(), Get8<0, S>()); }
-template <int X> inline void LdMemN() {
-    uint16_t addr = MemAddr<X>(5); // the displacement comes before n
-    WriteByte(addr, FetchByte());
+template <int X, int D> CORE_INLINE void LdRMem(HotState& hot) {
+    Set8<0, D>(ReadByte(hot, MemAddr<X>(hot)));
 }
-template <int P> inline void LdAMemRr() { Machine.a = ReadByte(Get16<0, P>()); }
-template <int P> inline void LdMemRrA() { WriteByte(Get16<0, P>(), Machine.a); }
-inline void LdAMemNn() { Machine.a = ReadByte(FetchWord()); }
-inline void LdMemNnA() { WriteByte(FetchWord(), Machine.a); }
+template <int X, int S> CORE_INLINE void LdMemR(HotState& hot) {
+    WriteByte(hot, MemAddr<X>(hot), Get8<0, S>());
+}
+template <int X> CORE_INLINE void LdMemN(HotState& hot) {
+    uint16_t addr = MemAddr<X>(hot, 5); // the displacement comes before n
+    WriteByte(hot, addr, FetchByte(hot));
+}
+template <int P> CORE_INLINE void LdAMemRr(HotState& hot) {
+    Machine.a = ReadByte(hot, Get16<0, P>());
+}
+template <int P> CORE_INLINE void LdMemRrA(HotState& hot) {
+    WriteByte(hot, Get16<0, P>(), Machine.a);
+}
+CORE_INLINE void LdAMemNn(HotState& hot) { Machine.a = ReadByte(hot, FetchWord(hot)); }
+CORE_INLINE void LdMemNnA(HotState& hot) { WriteByte(hot, FetchWord(hot), Machine.a); }
 
 // ---- 16-bit loads and stack (F unchanged, except POP AF) --------------------------------------
 
-template <int X, int P> inline void LdRrNn() { Set16<X, P>(FetchWord()); }
-template <int X> inline void LdXMemNn() { SetX<X>(ReadWord(FetchWord())); }
-template <int X> inline void LdMemNnX() { WriteWord(FetchWord(), GetX<X>()); }
-template <int X> inline void LdSpX() { Machine.sp = GetX<X>(); }
-template <int X, int P> inline void PushRr() {
-    if constexpr (P == PairAF)
-        Push(Machine.AF());
-    else
-        Push(Get16<X, P>());
+template <int X, int P> CORE_INLINE void LdRrNn(HotState& hot) { Set16<X, P>(FetchWord(hot)); }
+template <int X> CORE_INLINE void LdXMemNn(HotState& hot) {
+    SetX<X>(ReadWord(hot, FetchWord(hot)));
 }
-template <int X, int P> inline void PopRr() {
+template <int X> CORE_INLINE void LdMemNnX(HotState& hot) {
+    WriteWord(hot, FetchWord(hot), GetX<X>());
+}
+template <int X> CORE_INLINE void LdSpX() { Machine.sp = GetX<X>(); }
+template <int X, int P> CORE_INLINE void PushRr(HotState& hot) {
     if constexpr (P == PairAF)
-        Machine.SetAF(Pop());
+        Push(hot, Machine.AF());
     else
-        Set16<X, P>(Pop());
+        Push(hot, Get16<X, P>());
+}
+template <int X, int P> CORE_INLINE void PopRr(HotState& hot) {
+    if constexpr (P == PairAF)
+        Machine.SetAF(Pop(hot));
+    else
+        Set16<X, P>(Pop(hot));
 }
 // The low byte is exchanged with the byte at SP, the high byte with the byte at SP + 1.
-template <int X> inline void ExSpX() {
-    uint16_t v = ReadWord(Machine.sp), x = GetX<X>();
-    WriteWord(Machine.sp, x);
+template <int X> CORE_INLINE void ExSpX(HotState& hot) {
+    uint16_t v = ReadWord(hot, Machine.sp), x = GetX<X>();
+    WriteWord(hot, Machine.sp, x);
     SetX<X>(v);
 }
-inline void ExDeHl() {
+CORE_INLINE void ExDeHl() {
     uint16_t de = Machine.DE();
     Machine.SetDE(Machine.HL());
     Machine.SetHL(de);
 }
-inline void ExAfAf() {
+CORE_INLINE void ExAfAf() {
     uint16_t af = Machine.AF();
     Machine.SetAF(Machine.AFAlt());
     Machine.SetAFAlt(af);
 }
-inline void Exx() {
+CORE_INLINE void Exx() {
     uint16_t bc = Machine.BC(), de = Machine.DE(), hl = Machine.HL();
     Machine.SetBC(Machine.BCAlt()), Machine.SetDE(Machine.DEAlt()), Machine.SetHL(Machine.HLAlt());
     Machine.SetBCAlt(bc), Machine.SetDEAlt(de), Machine.SetHLAlt(hl);
@@ -180,90 +194,111 @@ inline void Exx() {
 
 // ---- 8-bit arithmetic and logic ---------------------------------------------------------------
 
-template <int X, int Op, int S> inline void AluR() { Alu8(Op, Get8<X, S>()); }
-template <int X, int Op> inline void AluMem() { Alu8(Op, ReadByte(MemAddr<X>())); }
-template <int Op> inline void AluN() { Alu8(Op, FetchByte()); }
-template <int X, int R> inline void IncR() { Set8<X, R>(Inc8(Get8<X, R>())); }
-template <int X, int R> inline void DecR() { Set8<X, R>(Dec8(Get8<X, R>())); }
-// The flags come from the result even when the ROM discards the write.
-template <int X> inline void IncMem() {
-    uint16_t addr = MemAddr<X>();
-    WriteByte(addr, Inc8(ReadByte(addr)));
+template <int X, int Op, int S> CORE_INLINE void AluR() { Alu8(Op, Get8<X, S>()); }
+template <int X, int Op> CORE_INLINE void AluMem(HotState& hot) {
+    Alu8(Op, ReadByte(hot, MemAddr<X>(hot)));
 }
-template <int X> inline void DecMem() {
-    uint16_t addr = MemAddr<X>();
-    WriteByte(addr, Dec8(ReadByte(addr)));
+template <int Op> CORE_INLINE void AluN(HotState& hot) { Alu8(Op, FetchByte(hot)); }
+template <int X, int R> CORE_INLINE void IncR() { Set8<X, R>(Inc8(Get8<X, R>())); }
+template <int X, int R> CORE_INLINE void DecR() { Set8<X, R>(Dec8(Get8<X, R>())); }
+// The flags come from the result even when the ROM discards the write.
+template <int X> CORE_INLINE void IncMem(HotState& hot) {
+    uint16_t addr = MemAddr<X>(hot);
+    WriteByte(hot, addr, Inc8(ReadByte(hot, addr)));
+}
+template <int X> CORE_INLINE void DecMem(HotState& hot) {
+    uint16_t addr = MemAddr<X>(hot);
+    WriteByte(hot, addr, Dec8(ReadByte(hot, addr)));
 }
 
 // ---- 16-bit arithmetic ------------------------------------------------------------------------
 
-template <int X, int P> inline void AddXRr() { SetX<X>(Add16(GetX<X>(), Get16<X, P>())); }
-template <int X, int P> inline void IncRr() { Set16<X, P>(uint16_t(Get16<X, P>() + 1)); }
-template <int X, int P> inline void DecRr() { Set16<X, P>(uint16_t(Get16<X, P>() - 1)); }
+template <int X, int P> CORE_INLINE void AddXRr() { SetX<X>(Add16(GetX<X>(), Get16<X, P>())); }
+template <int X, int P> CORE_INLINE void IncRr() { Set16<X, P>(uint16_t(Get16<X, P>() + 1)); }
+template <int X, int P> CORE_INLINE void DecRr() { Set16<X, P>(uint16_t(Get16<X, P>() - 1)); }
 
 // ---- Jumps, calls and returns -----------------------------------------------------------------
 
-inline void JumpRelative() {
-    int8_t e = int8_t(FetchByte());
-    Machine.pc = uint16_t(Machine.pc + e);
+CORE_INLINE void JumpRelative(HotState& hot) {
+    int8_t e = int8_t(FetchByte(hot));
+    hot.pc = uint16_t(hot.pc + e);
 }
-inline void Jr() { JumpRelative(); }
-template <int Cc> inline void JrCc() {
+CORE_INLINE void Jr(HotState& hot) { JumpRelative(hot); }
+template <int Cc> CORE_INLINE void JrCc(HotState& hot) {
     if (Condition<Cc>()) {
-        JumpRelative();
-        Machine.tstates += 5;
+        JumpRelative(hot);
+        hot.tstates += 5;
     } else {
-        ++Machine.pc;
+        ++hot.pc;
     }
 }
-inline void Djnz() {
+CORE_INLINE void Djnz(HotState& hot) {
     if (--Machine.b) {
-        JumpRelative();
-        Machine.tstates += 5;
+        JumpRelative(hot);
+        hot.tstates += 5;
     } else {
-        ++Machine.pc;
+        ++hot.pc;
     }
 }
-inline void Jp() { Machine.pc = ReadWord(Machine.pc); }
-template <int Cc> inline void JpCc() {
+CORE_INLINE void Jp(HotState& hot) { hot.pc = ReadWord(hot, hot.pc); }
+template <int Cc> CORE_INLINE void JpCc(HotState& hot) {
     if (Condition<Cc>())
-        Machine.pc = ReadWord(Machine.pc);
+        hot.pc = ReadWord(hot, hot.pc);
     else
-        Machine.pc += 2;
+        hot.pc += 2;
 }
-template <int X> inline void JpX() { Machine.pc = GetX<X>(); }
-inline void Call() {
-    uint16_t target = FetchWord();
-    Push(Machine.pc);
-    Machine.pc = target;
+template <int X> CORE_INLINE void JpX(HotState& hot) { hot.pc = GetX<X>(); }
+CORE_INLINE void Call(HotState& hot) {
+    uint16_t target = FetchWord(hot);
+    Push(hot, hot.pc);
+    hot.pc = target;
 }
-template <int Cc> inline void CallCc() {
+template <int Cc> CORE_INLINE void CallCc(HotState& hot) {
     if (Condition<Cc>()) {
-        Call();
-        Machine.tstates += 7;
+        Call(hot);
+        hot.tstates += 7;
     } else {
-        Machine.pc += 2;
+        hot.pc += 2;
     }
 }
-inline void Ret() { Machine.pc = Pop(); }
-template <int Cc> inline void RetCc() {
+CORE_INLINE void Ret(HotState& hot) { hot.pc = Pop(hot); }
+template <int Cc> CORE_INLINE void RetCc(HotState& hot) {
     if (Condition<Cc>()) {
-        Machine.pc = Pop();
-        Machine.tstates += 6;
+        hot.pc = Pop(hot);
+        hot.tstates += 6;
     }
 }
-template <uint16_t Target> inline void Rst() {
-    Push(Machine.pc);
-    Machine.pc = Target;
+template <uint16_t Target> CORE_INLINE void Rst(HotState& hot) {
+    Push(hot, hot.pc);
+    hot.pc = Target;
 }
 
 // ---- Input, output and processor control ------------------------------------------------------
 
-// Only the low byte of the port address selects the port; IN passes A as the high byte.
-inline void OutNA() { PortWrite(FetchByte(), Machine.a); }
-inline void InAN() { Machine.a = PortRead(FetchByte(), Machine.a); }
-inline void Di() { Machine.interruptState &= ModeBits; }
+// Only the low byte of the port address selects the port; IN passes A as the high byte. The
+// port handlers read the T-state count from Machine.
+CORE_INLINE void OutNA(HotState& hot) {
+    uint8_t port = FetchByte(hot);
+    StoreHot(hot);
+    PortWrite(port, Machine.a);
+}
+CORE_INLINE void InAN(HotState& hot) {
+    uint8_t port = FetchByte(hot);
+    StoreHot(hot);
+    Machine.a = PortRead(port, Machine.a);
+}
+CORE_INLINE void Di() { Machine.interruptState &= ModeBits; }
 // Takes effect at the next frame check; there is no one-instruction delay.
-inline void Ei() { Machine.interruptState |= Iff1Bit; }
-// PC stays past the HALT; FrameLoop idles until an interrupt is accepted.
-inline void Halt() { Machine.halted = 1; }
+CORE_INLINE void Ei() { Machine.interruptState |= Iff1Bit; }
+// PC stays past the HALT. Until an interrupt is accepted nothing else runs, so the idle steps
+// up to the frame end are taken at once; a HALT that ends past it idles from the next frame.
+CORE_INLINE void Halt(HotState& hot) {
+    Machine.halted = 1;
+    if (hot.tstates <= FrameTStates) hot.tstates = IdleThroughFrameEnd(hot.tstates);
+}
+// Instruction sets that work on Machine itself: PC and the time go there first and come back.
+template <typename Set> CORE_INLINE void RunOnMachine(HotState& hot, Set set) {
+    StoreHot(hot);
+    set();
+    hot = LoadHot();
+}

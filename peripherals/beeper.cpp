@@ -1,5 +1,7 @@
 #include "peripherals/beeper.h"
 
+#include <cstring>
+
 #include "core/machine.h"
 #include "peripherals/ports.h"
 #include "peripherals/settings.h"
@@ -36,6 +38,9 @@ static uint32_t SampleOf(uint32_t tstate) {
     return uint32_t(uint64_t(tstate) * SamplesPerFrame / FrameTStates);
 }
 
+// Volumes of 0-63 keep a sample within 1-254; larger stored ones clip instead of wrapping.
+static uint8_t Clip(int s) { return uint8_t(s < 0 ? 0 : s > 255 ? 255 : s); }
+
 void PlayFrameSound() {
     int slot = 0;
     while (slot < OpenBuffers && !WaveSlotDone(slot)) ++slot;
@@ -45,6 +50,11 @@ void PlayFrameSound() {
     const bool tape = TapePlaying;
     const int volume = Settings.volume;
     const int tapeVolume = Settings.tapeVolume;
+    if (BeeperLog.count == 0 && !tape) { // a silent frame holds one level throughout
+        std::memset(block, Clip(128 + SpeakerLevel * volume), SamplesPerFrame);
+        WaveQueue(slot, block);
+        return;
+    }
     uint32_t j = 0;
     for (uint32_t k = 0; k < SamplesPerFrame; ++k) {
         // At most one event per sample: events crowded onto one sample take the following ones.
@@ -54,8 +64,7 @@ void PlayFrameSound() {
         }
         int s = 128 + SpeakerLevel * volume;
         if (tape) s += (int(TapeFrameBuffer[k >> SoundShift]) - 128) * tapeVolume / 128;
-        // Volumes of 0-63 keep s within 1-254; larger stored ones clip instead of wrapping.
-        block[k] = uint8_t(s < 0 ? 0 : s > 255 ? 255 : s);
+        block[k] = Clip(s);
     }
     WaveQueue(slot, block);
 }

@@ -483,6 +483,54 @@ TEST(EdSet, LdirRunsAcrossFrames) {
     EXPECT_EQ(Machine.HL(), 0x8000);
 }
 
+// Step runs one iteration per call, as each starts at the frame end; a frame run from T-state 0
+// goes round without leaving the ED set. Both must leave the same machine, R and time included,
+// also when a block move overwrites its own two bytes (the rest of the copy is then not done).
+TEST(EdSet, RepeatsWithinAFrameMatchSingleSteps) {
+    struct Case {
+        uint8_t op;
+        uint16_t hl, de, bc;
+    };
+    const Case cases[] = {
+        {0xB0, 0x9000, 0xA000, 300},  {0xB8, 0x9200, 0xA200, 300}, // LDIR, LDDR
+        {0xB1, 0x9000, 0, 300},       {0xB9, 0x9200, 0, 300},      // CPIR, CPDR
+        {0xB0, 0x9000, 0x7FF0, 0x40},                              // LDIR onto its ED byte
+        {0xB8, 0x903F, 0x802F, 0x40},                              // LDDR onto its B8
+    };
+    for (const Case& k : cases) {
+        SetUpED({0xED, k.op, 0x76}); // then HALT
+        std::mt19937 rng(k.op);
+        for (unsigned a = 0x9000; a < 0x9300; ++a) Machine.memory[a] = uint8_t(rng() | 1);
+        Machine.memory[0x9012] = 0x76; // lands on 0x8002 in the overwriting cases
+        Machine.memory[0x9100] = 0x42; // what CPIR and CPDR look for
+        Machine.a = 0x42, Machine.r = 0x7E;
+        Machine.SetHL(k.hl), Machine.SetDE(k.de), Machine.SetBC(k.bc);
+        const std::vector<uint8_t> memory(Machine.memory, Machine.memory + 65536);
+        const Registers start = Snapshot();
+
+        uint32_t total = 0;
+        while (!Machine.halted && total < FrameTStates / 2) total += Step();
+        ASSERT_EQ(Machine.halted, 1) << std::hex << int(k.op);
+        const Registers stepped = Snapshot();
+        const uint8_t steppedR = Machine.r;
+        const uint16_t steppedPc = Machine.pc;
+        const std::vector<uint8_t> steppedMemory(Machine.memory, Machine.memory + 65536);
+
+        std::memcpy(Machine.memory, memory.data(), 65536);
+        Machine.SetAF(start.af), Machine.SetBC(start.bc), Machine.SetDE(start.de);
+        Machine.SetHL(start.hl);
+        Machine.r = 0x7E, Machine.pc = CodeAt, Machine.halted = 0, Machine.tstates = 0;
+        FrameLoop();
+        EXPECT_TRUE(Snapshot() == stepped) << std::hex << int(k.op);
+        EXPECT_EQ(Machine.r, steppedR) << std::hex << int(k.op);
+        EXPECT_EQ(Machine.pc, steppedPc) << std::hex << int(k.op);
+        EXPECT_EQ(std::memcmp(Machine.memory, steppedMemory.data(), 65536), 0);
+        // The HALT came at T-state `total` and idled in steps of 4 past the frame end.
+        EXPECT_EQ(Machine.tstates, total + 4 * ((FrameTStates - total) / 4 + 1) - FrameTStates)
+            << std::hex << int(k.op);
+    }
+}
+
 // A DD or FD before ED only adds its own fetch: 4 T-states and one count of R.
 TEST(EdSet, IndexPrefixBeforeEdOnlyAddsItsFetch) {
     for (uint8_t prefix : {uint8_t(0xDD), uint8_t(0xFD)}) {

@@ -145,6 +145,37 @@ TEST_F(FrameLoopTest, EiLetsTheInterruptInAtOnceAndARefusedOneIsLost) {
     EXPECT_EQ(StackWord(), CodeAt);
 }
 
+// R counts every opcode fetch of a whole frame in its low seven bits, which wrap many times;
+// bit 7 stays as it was loaded, whether set or clear.
+TEST_F(FrameLoopTest, RCountsAWholeFrameOfFetchesAndKeepsBit7) {
+    for (uint8_t r : {uint8_t(0xF0), uint8_t(0x70)}) {
+        SetUp();
+        Machine.r = r;
+        Machine.tstates = 0;
+        FrameLoop();
+        unsigned fetches = Machine.pc - CodeAt; // one NOP per byte
+        EXPECT_EQ(fetches, FrameTStates / 4 + 1);
+        EXPECT_EQ(Machine.r, uint8_t((r & 0x80) | ((r + fetches) & 0x7F))) << int(r);
+    }
+}
+
+// A prefix left pending by a caller outside the loop is completed before anything else, and
+// nothing separates it from its instruction.
+TEST_F(FrameLoopTest, APendingPrefixIsCompletedFirst) {
+    LoadCode(CodeAt, {0x21, 0x34, 0x12}); // LD IX,nn without its DD
+    Machine.SetHL(0x5555);
+    Machine.indexPrefix = 1;
+    Machine.interruptState = Iff1Bit | 2;
+    Machine.tstates = FrameTStates - 1;
+    FrameLoop();
+    EXPECT_EQ(Machine.ix, 0x1234);
+    EXPECT_EQ(Machine.HL(), 0x5555);
+    EXPECT_EQ(Machine.indexPrefix, 0);
+    EXPECT_EQ(Machine.r, 1);
+    EXPECT_EQ(Machine.tstates, 9u);     // LD IX,nn's 10 past 69887
+    EXPECT_EQ(StackWord(), CodeAt + 3); // the interrupt came after it
+}
+
 TEST(ResetMachineTest, ClearsRegistersButKeepsR) {
     CleanMachine();
     Machine.r = 0xC3, Machine.sp = 0x1234, Machine.ix = 5, Machine.halted = 1;

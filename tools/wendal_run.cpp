@@ -229,8 +229,9 @@ bool StartMachine(const Options& o) {
     SetColourMasks(ColourMap, 0xFF0000, 0x00FF00, 0x0000FF);
     BuildColourMap();
     InvalidateScreen();
+    // Without an audio file nothing would hear the sound, so none is made.
     HeadlessWaveRecordTo(o.audio);
-    SoundOn = OpenSound() ? 1 : 0;
+    SoundOn = o.audio && OpenSound() ? 1 : 0;
     if (o.audio && !SoundOn) {
         ReportUnwritable("audio file", o.audio);
         return false;

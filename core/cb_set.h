@@ -1,14 +1,18 @@
 // CB xx and the indexed DD CB d xx / FD CB d xx: rotates, shifts, BIT, RES and SET.
 // The second byte holds the group in bits 7-6 (0 rotate/shift, 1 BIT, 2 RES, 3 SET), the
 // operation or bit number in bits 5-3 and the operand in bits 2-0 (6 is the memory byte).
+// Expanded in the dispatch; PC, the time, R and memory are the caller's HotState.
+#pragma once
+#include <cstdint>
+
 #include "core/alu.h"
 #include "core/cycle_tables.h"
-#include "core/instruction_sets.h"
+#include "core/hot_state.h"
 #include "core/machine.h"
 
 // The eight rotates and shifts (bits 5-3 of the operation byte) on any operand; F is set from
 // the result even when the caller's write is discarded by the ROM rule.
-static inline uint8_t RotateShift(unsigned operation, uint8_t v) {
+CORE_INLINE uint8_t RotateShift(unsigned operation, uint8_t v) {
     unsigned carryIn = Machine.f & FlagC;
     uint8_t r = 0, carryOut = 0;
     switch (operation & 7) {
@@ -26,14 +30,14 @@ static inline uint8_t RotateShift(unsigned operation, uint8_t v) {
 }
 
 // BIT b: Z and P/V both report a clear bit; S only for bit 7 set; H set; C kept.
-static inline void BitTest(unsigned bit, uint8_t v) {
+CORE_INLINE void BitTest(unsigned bit, uint8_t v) {
     uint8_t tested = uint8_t(v & (1u << bit));
     Machine.f =
         uint8_t((Machine.f & FlagC) | FlagH | (tested & FlagS) | (tested ? 0 : FlagZ | FlagPV));
 }
 
 // Groups 0, 2 and 3: the new value of the operand (RES and SET leave F alone).
-static inline uint8_t Modify(uint8_t op, uint8_t v) {
+CORE_INLINE uint8_t Modify(uint8_t op, uint8_t v) {
     unsigned field = (op >> 3) & 7;
     switch (op >> 6) {
     case 0: return RotateShift(field, v);
@@ -42,10 +46,10 @@ static inline uint8_t Modify(uint8_t op, uint8_t v) {
     }
 }
 
-static inline bool IsBit(uint8_t op) { return (op >> 6) == 1; }
+CORE_INLINE bool IsBit(uint8_t op) { return (op >> 6) == 1; }
 
 // Register operand by the 3-bit field (0 B, 1 C, 2 D, 3 E, 4 H, 5 L, 7 A; 6 is not a register).
-static inline uint8_t& Register(unsigned r) {
+CORE_INLINE uint8_t& Register(unsigned r) {
     switch (r) {
     case 0: return Machine.b;
     case 1: return Machine.c;
@@ -57,19 +61,19 @@ static inline uint8_t& Register(unsigned r) {
     }
 }
 
-void ExecuteCB() {
-    uint8_t op = FetchByte();
-    Machine.opcode = op;
-    CountR(); // the second byte is an opcode fetch too
-    Machine.tstates += CbCycles[op];
+CORE_INLINE void ExecuteCB(HotState& hot) {
+    uint8_t op = FetchByte(hot);
+    hot.opcode = op;
+    ++hot.r; // the second byte is an opcode fetch too
+    hot.tstates += CbCycles[op];
     unsigned r = op & 7;
     if (r == 6) {
         uint16_t hl = Machine.HL();
-        uint8_t v = ReadByte(hl);
+        uint8_t v = ReadByte(hot, hl);
         if (IsBit(op))
             BitTest((op >> 3) & 7, v);
         else
-            WriteByte(hl, Modify(op, v));
+            WriteByte(hot, hl, Modify(op, v));
         return;
     }
     uint8_t& reg = Register(r);
@@ -81,17 +85,17 @@ void ExecuteCB() {
 
 // The displacement comes before the operation byte, and neither counts R. Only operation bytes
 // of the memory column do anything; the rest only take their time.
-void ExecuteIndexedCB(uint16_t x) {
-    int8_t d = int8_t(FetchByte());
-    uint8_t op = FetchByte();
-    Machine.opcode = op;
+CORE_INLINE void ExecuteIndexedCB(HotState& hot, uint16_t x) {
+    int8_t d = int8_t(FetchByte(hot));
+    uint8_t op = FetchByte(hot);
+    hot.opcode = op;
     // With the prefix: 23 T-states for a change, 20 for BIT, 16 for the rest.
-    Machine.tstates += CbCycles[op] + 4u;
+    hot.tstates += CbCycles[op] + 4u;
     if ((op & 7) != 6) return;
     uint16_t addr = uint16_t(x + d);
-    uint8_t v = ReadByte(addr);
+    uint8_t v = ReadByte(hot, addr);
     if (IsBit(op))
         BitTest((op >> 3) & 7, v);
     else
-        WriteByte(addr, Modify(op, v));
+        WriteByte(hot, addr, Modify(op, v));
 }

@@ -1,0 +1,45 @@
+#!/bin/sh
+# Host instructions per emulated T-state, as valgrind's cachegrind counts them: unlike the
+# timings, the count does not move with the load on the machine. Each figure is the difference
+# between runs of N and 2N frames, so start-up and the ROM's boot are left out.
+# Usage: bench/instructions_per_tstate.sh [BUILD_DIR]
+build=${1:-build}
+frames=300
+tstates_per_frame=69888
+
+if ! command -v valgrind >/dev/null 2>&1; then
+    echo "host instructions per T-state: skipped, valgrind is not installed"
+    exit 0
+fi
+
+# Instructions the command executes.
+count() {
+    valgrind --tool=cachegrind --cache-sim=no --cachegrind-out-file=/dev/null "$@" 2>&1 \
+        >/dev/null | sed -n 's/.*I *refs: *//p' | tr -d ,
+}
+
+# Instructions per T-state of the frames between the two counts.
+per_tstate() {
+    if [ -z "$1" ] || [ -z "$2" ]; then
+        echo "?"
+        return
+    fi
+    awk -v a="$1" -v b="$2" -v t=$((frames * tstates_per_frame)) 'BEGIN { printf "%.2f", (b - a) / t }'
+}
+
+core="$build/bench/wendal-bench-core"
+run="$build/tools/wendal-run"
+snapshot="$build/bench/workload.sna"
+double=$((frames * 2))
+
+core_rom=$(per_tstate "$(count "$core" $frames rom)" "$(count "$core" $double rom)")
+core_work=$(per_tstate "$(count "$core" $frames workload)" "$(count "$core" $double workload)")
+run_rom=$(per_tstate "$(count "$run" --frames $frames)" "$(count "$run" --frames $double)")
+run_work=$(per_tstate "$(count "$run" --frames $frames "$snapshot")" \
+    "$(count "$run" --frames $double "$snapshot")")
+
+echo "host instructions per T-state (cachegrind):"
+echo "  core,        ROM start-up screen: $core_rom"
+echo "  core,        workload:            $core_work"
+echo "  whole frame, ROM start-up screen: $run_rom"
+echo "  whole frame, workload snapshot:   $run_work"
