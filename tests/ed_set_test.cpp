@@ -506,12 +506,12 @@ TEST(EdSet, RepeatsWithinAFrameMatchSingleSteps) {
         Machine.a = 0x42, Machine.r = 0x7E;
         Machine.SetHL(k.hl), Machine.SetDE(k.de), Machine.SetBC(k.bc);
         const std::vector<uint8_t> memory(Machine.memory, Machine.memory + 65536);
-        const Registers start = Snapshot();
+        const Registers start = CaptureRegisters();
 
         uint32_t total = 0;
         while (!Machine.halted && total < FrameTStates / 2) total += Step();
         ASSERT_EQ(Machine.halted, 1) << std::hex << int(k.op);
-        const Registers stepped = Snapshot();
+        const Registers stepped = CaptureRegisters();
         const uint8_t steppedR = Machine.r;
         const uint16_t steppedPc = Machine.pc;
         const std::vector<uint8_t> steppedMemory(Machine.memory, Machine.memory + 65536);
@@ -521,7 +521,7 @@ TEST(EdSet, RepeatsWithinAFrameMatchSingleSteps) {
         Machine.SetHL(start.hl);
         Machine.r = 0x7E, Machine.pc = CodeAt, Machine.halted = 0, Machine.tstates = 0;
         FrameLoop();
-        EXPECT_TRUE(Snapshot() == stepped) << std::hex << int(k.op);
+        EXPECT_TRUE(CaptureRegisters() == stepped) << std::hex << int(k.op);
         EXPECT_EQ(Machine.r, steppedR) << std::hex << int(k.op);
         EXPECT_EQ(Machine.pc, steppedPc) << std::hex << int(k.op);
         EXPECT_EQ(std::memcmp(Machine.memory, steppedMemory.data(), 65536), 0);

@@ -27,7 +27,7 @@ static const uint8_t* Blocks[WaveSlots];
 static int Queue[WaveSlots];
 static int QueueHead = 0;
 static int QueueCount = 0;
-static int HeadPosition = 0; // bytes of the head block already handed to the device
+static int HeadPosition = 0;   // bytes of the head block already handed to the device
 static bool Cushioned = false; // the queue has had its cushion since it last ran dry
 static Uint32 FirstQueuedAt;   // SDL_GetTicks when the queue last went from empty to one block
 
