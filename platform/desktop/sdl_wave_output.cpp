@@ -8,9 +8,11 @@
 
 #include "platform/wave_output.h"
 
-// The device's own buffer: 512 samples, 11.6 ms at 44100 Hz, played after the queued blocks.
-// Smaller buffers underrun on busy desktops; larger ones add to the latency of N x 20 ms.
-constexpr int DeviceSamples = 512;
+// The device's own buffer: 441 samples, 10 ms at 44100 Hz, played after the queued blocks.
+// Smaller buffers underrun on busy desktops; larger ones add to the latency of N x 20 ms. A whole
+// number of milliseconds, since drivers that pace themselves by the millisecond (SDL's disk
+// writer) would otherwise play faster than the frames arrive and run dry every second or so.
+constexpr int DeviceSamples = 441;
 constexpr uint8_t Silence = 128;
 // Playing starts, and starts again after the queue ran dry, only once a cushion is queued: three
 // blocks (60 ms) or the oldest block waiting 40 ms, so that frames finished a little late
