@@ -11,12 +11,14 @@
 #include "display/display_modes.h"
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
+#include "media/load_error.h"
 #include "media/load_file.h"
 #include "media/rom.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "peripherals/beeper.h"
 #include "peripherals/joystick.h"
+#include "platform/file_replacement.h"
 
 std::string FileName;
 bool SoundAvailable = true;
@@ -56,15 +58,23 @@ static void AfterFileCommand() {
     RefreshMenu();
 }
 
-bool OpenChosenFile(const std::string& path) {
+bool LoadNamedFile(const std::string& path) {
     FileName = path;
-    const bool ok = LoadFile(path.c_str());
-    if (ok) {
-        LoadRom(); // places the loader trap for a TAP image, removes it otherwise
-        TitleName = FileTitle(path);
-    } else {
-        ShowMessage("Error reading snapshot/tape file!");
+    LastLoadError = LoadError::None;
+    if (!LoadFile(path.c_str())) {
+        std::string why = FileTitle(path);
+        if (LastLoadError != LoadError::None)
+            why += ": " + std::string(LoadErrorText(LastLoadError));
+        ShowMessage("Error reading snapshot/tape file!", why);
+        return false;
     }
+    LoadRom(); // places the loader trap for a TAP image, removes it otherwise
+    TitleName = FileTitle(path);
+    return true;
+}
+
+bool OpenChosenFile(const std::string& path) {
+    const bool ok = LoadNamedFile(path);
     AfterFileCommand();
     return ok;
 }
@@ -75,7 +85,10 @@ bool SaveChosenFile(const std::string& path) {
     if (ok)
         TitleName = FileTitle(path);
     else
-        ShowMessage("Error writing snapshot file!");
+        ShowMessage("Error writing snapshot file!",
+                    FileTitle(path) + (*FileReplacementProblem
+                                           ? std::string(": ") + FileReplacementProblem
+                                           : std::string()));
     AfterFileCommand();
     return ok;
 }

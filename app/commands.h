@@ -15,6 +15,9 @@ bool MenuItemEnabled(uint16_t id);
 // is not carried out. Unknown ids do nothing.
 void RunCommand(uint16_t id);
 
+// Loads a file as the Open command and the command line do: the ROM reloaded for the loader
+// trap and the file's title taken, or the load error shown with the file's name and the reason.
+bool LoadNamedFile(const std::string& path);
 // The Open command after its dialog: loads the file, reloads the ROM for its trap and takes the
 // file's title, or shows the load error. Then the title, the picture and the menu follow.
 bool OpenChosenFile(const std::string& path);

@@ -245,9 +245,10 @@ void SetWindowTitleText(const std::string& title) {
     if (Window) Window->setWindowTitle(QString::fromStdString(title));
 }
 
-void ShowMessage(const char* text) {
+void ShowMessage(const char* text, const std::string& detail) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Wendal"), QString::fromLatin1(text),
                     QMessageBox::Ok, Window);
+    if (!detail.empty()) box.setInformativeText(QString::fromStdString(detail));
     box.exec();
 }
 

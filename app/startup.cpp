@@ -75,14 +75,7 @@ std::string CommandLineFile(int argc, char** argv) {
 }
 
 void LoadCommandLineFile(const std::string& path) {
-    if (path.empty()) return;
-    FileName = path;
-    if (LoadFile(path.c_str())) {
-        LoadRom();
-        TitleName = FileTitle(path);
-    } else {
-        ShowMessage("Error reading snapshot/tape file!");
-    }
+    if (!path.empty()) LoadNamedFile(path);
 }
 
 void RequestQuit(int code) {

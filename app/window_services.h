@@ -3,8 +3,9 @@
 #include <string>
 
 void SetWindowTitleText(const std::string& title);
-// A message box owned by the main window: caption "Wendal", an OK button.
-void ShowMessage(const char* text);
+// A message box owned by the main window: caption "Wendal", an OK button; `detail`, when given,
+// is shown under the text in smaller type.
+void ShowMessage(const char* text, const std::string& detail = std::string());
 // The open and save dialogs; false when the user cancels. `path` is also the name shown first.
 bool AskOpenFileName(std::string& path);
 bool AskSaveFileName(std::string& path);

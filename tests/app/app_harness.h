@@ -14,12 +14,13 @@
 
 // Closes the next modal box as soon as it shows and keeps its caption and text.
 struct ModalCatcher {
-    std::string caption, text;
+    std::string caption, text, detail;
     void Arm() {
         QTimer::singleShot(0, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 caption = box->windowTitle().toStdString();
                 text = box->text().toStdString();
+                detail = box->informativeText().toStdString();
                 box->accept();
             }
         });
