@@ -161,7 +161,7 @@ TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
     EXPECT_FALSE(OpenChosenFile(DataFile("hello.Tap"))); // extensions are matched as written
     EXPECT_EQ(box.caption, "Wendal");
     EXPECT_EQ(box.text, "Error reading snapshot/tape file!");
-    EXPECT_EQ(box.detail, "hello.Tap: unknown extension (.sna, .tap, .wav or .raw)");
+    EXPECT_EQ(box.detail, "hello.Tap: unknown extension (.sna, .z80, .tap, .tzx, .wav or .raw)");
     EXPECT_EQ(TitleName, "hello.tap");
 
     const std::string snapshot = testing::TempDir() + "/wendal-app.sna";
