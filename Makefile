@@ -43,3 +43,13 @@ format:
 
 clean:
 	@rm -rf $(BUILD)
+
+# The fuzz targets (fuzz/), built with clang in a folder of their own and run FUZZ_SECONDS each.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
+.PHONY: fuzz
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DWENDAL_FUZZ=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j2
+	@./fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

@@ -1,13 +1,12 @@
 #include "app/settings_store.h"
 
-#include <cctype>
-
 #include <QByteArray>
 #include <QFileDevice>
 #include <QIODevice>
 #include <QList>
 #include <QString>
 
+#include "app/settings_values.h"
 #include "display/display_state.h"
 #include "peripherals/settings.h"
 
@@ -18,14 +17,13 @@ static const char Application[] = "Wendal";
 // The settings file: one line per value, its name, "=" and its bytes in hexadecimal
 // ("Volume=32"). A line that is not of that form is passed over, as if the value were missing.
 static bool ReadStoreFile(QIODevice& device, QSettings::SettingsMap& map) {
-    const QList<QByteArray> lines = device.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        qsizetype equals = line.indexOf('=');
-        if (equals <= 0) continue;
-        QByteArray hex = line.mid(equals + 1).trimmed();
-        bool isHex = hex.size() % 2 == 0;
-        for (char c : hex) isHex = isHex && std::isxdigit(static_cast<unsigned char>(c));
-        if (isHex) map.insert(QString::fromUtf8(line.left(equals)), QByteArray::fromHex(hex));
+    const QByteArray all = device.readAll();
+    std::string name, bytes;
+    for (const QByteArray& line : all.split('\n')) {
+        if (!ParseStoreLine(std::string_view(line.constData(), size_t(line.size())), name, bytes))
+            continue;
+        map.insert(QString::fromUtf8(name.data(), qsizetype(name.size())),
+                   QByteArray(bytes.data(), qsizetype(bytes.size())));
     }
     return true; // false would make QSettings drop the values that were read
 }
@@ -69,41 +67,13 @@ static void WriteByte(QSettings& store, const char* name, uint8_t byte) {
     store.setValue(QString::fromLatin1(name), QByteArray(1, char(byte)));
 }
 
-// A flag is on only when stored as 1.
-static void ReadFlag(const QSettings& store, const char* name, uint8_t& flag) {
-    uint8_t b;
-    if (ReadByte(store, name, b)) flag = b == 1 ? 1 : 0;
-}
-
-static void ReadFlag(const QSettings& store, const char* name, bool& flag) {
-    uint8_t b;
-    if (ReadByte(store, name, b)) flag = b == 1;
-}
-
 // Every value is brought within the range the rest of the program is built for, so nothing
 // later has to guard against a hand-edited or foreign store.
 void LoadSettings() {
     QSettings store(SettingsFormat(), QSettings::UserScope, Organisation, Application);
     uint8_t b;
-    ReadFlag(store, "Save Settings", Settings.saveSettings);
-    // The volumes are amplitudes in 0-63 (two of them and 128 must stay within a byte): a louder
-    // one is taken as the loudest.
-    if (ReadByte(store, "Volume", b)) Settings.volume = b > 63 ? 63 : b;
-    if (ReadByte(store, "Tape Volume", b)) Settings.tapeVolume = b > 63 ? 63 : b;
-    // 1-50 blocks of 20 ms: 0 means the smallest queue (the dialog stores its 0 as 1), more than
-    // the 50 blocks there are means all of them.
-    if (ReadByte(store, "Sound Buffers", b)) Settings.soundBuffers = b < 1 ? 1 : b > 50 ? 50 : b;
-    // An unknown mode has no nearest one: the single-size window, as on a first run.
-    if (ReadByte(store, "Screen Mode", b))
-        DisplayMode = b >= ModeWindow && b <= ModeFullscreen ? b : ModeWindow;
-    ReadFlag(store, "TV", FullscreenTv);
-    ReadFlag(store, "Shaded Titles", Settings.shadedTitles);
-    ReadFlag(store, "Speed Display", SpeedDisplay);
-    ReadFlag(store, "Warnings", Settings.warnings);
-    // Unknown joystick kinds are taken as not set: "none" for the PC joystick (detection then
-    // makes it Kempston when one is there), Cursor for the keys, as on a first run.
-    if (ReadByte(store, "PC Joystick", b)) Settings.pcJoystick = b <= 2 ? b : 0;
-    if (ReadByte(store, "Keyb Joystick", b)) Settings.keybJoystick = b == 2 ? 2 : 1;
+    for (const char* name : StoredSettingNames)
+        if (ReadByte(store, name, b)) ApplyStoredSetting(name, b);
 }
 
 // The whole file is written to a temporary one that replaces the old file only once complete,

@@ -17,6 +17,7 @@
 #include "media/snapshot.h"
 #include "peripherals/keyboard.h"
 #include "platform/headless/headless.h"
+#include "tools/key_chords.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ struct Options {
     uint32_t frames = 250;
     uint32_t typeAt = 100;
     uint32_t tapeRate = 11025;
-    std::vector<std::vector<uint8_t>> chords; // PC keys held together, chord by chord
+    KeyChords chords; // PC keys held together, chord by chord
     const char* screen = nullptr;
     const char* screenshot = nullptr;
     const char* audio = nullptr;
@@ -70,44 +71,12 @@ bool ParseCount(const char* option, const char* text, uint32_t& value) {
     return true;
 }
 
-// "J SS+P ENTER" into chords of PC keys; every key name is checked.
-bool ParseChords(const char* text, std::vector<std::vector<uint8_t>>& chords) {
-    chords.clear();
-    std::string all(text);
-    size_t at = 0;
-    while (at < all.size()) {
-        if (all[at] == ' ') {
-            ++at;
-            continue;
-        }
-        size_t end = all.find(' ', at);
-        if (end == std::string::npos) end = all.size();
-        std::string chord = all.substr(at, end - at);
-        std::vector<uint8_t> keys;
-        size_t from = 0;
-        for (;;) {
-            size_t plus = chord.find('+', from);
-            std::string key = chord.substr(from, plus == std::string::npos ? plus : plus - from);
-            int vk = VirtualKeyOfSpectrumKey(key.c_str());
-            if (vk < 0) {
-                std::fprintf(stderr,
-                             "wendal-run: unknown key \"%s\" in chord \"%s\" of --type (keys are "
-                             "A-Z, 0-9, ENTER, SPACE, CS, SS; chords join keys with +)\n",
-                             key.c_str(), chord.c_str());
-                return false;
-            }
-            keys.push_back(uint8_t(vk));
-            if (plus == std::string::npos) break;
-            from = plus + 1;
-        }
-        chords.push_back(keys);
-        at = end;
-    }
-    if (chords.empty()) {
-        std::fprintf(stderr, "wendal-run: --type needs at least one key\n");
-        return false;
-    }
-    return true;
+// The chords of --type, or a message on standard error.
+bool ParseTypedChords(const char* text, KeyChords& chords) {
+    std::string error;
+    if (ParseChords(text, chords, error)) return true;
+    std::fprintf(stderr, "wendal-run: %s\n", error.c_str());
+    return false;
 }
 
 // 0 to go on, otherwise the exit status (2 for a bad command line, 0 after --help).
@@ -162,7 +131,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
         else if (!std::strcmp(arg, "--type-at"))
             ok = ParseCount(arg, value, o.typeAt);
         else if (!std::strcmp(arg, "--type"))
-            ok = ParseChords(value, o.chords);
+            ok = ParseTypedChords(value, o.chords);
         else if (!std::strcmp(arg, "--tape-rate")) {
             ok = !std::strcmp(value, "11025") || !std::strcmp(value, "22050") ||
                  !std::strcmp(value, "44100");
