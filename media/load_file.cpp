@@ -6,6 +6,7 @@
 #include "media/sampled_tape.h"
 #include "media/snapshot.h"
 #include "media/tape.h"
+#include "media/tzx_player.h"
 
 bool LoadFile(const char* path) {
     LastLoadError = LoadError::UnknownExtension;
@@ -20,6 +21,7 @@ bool LoadFile(const char* path) {
         return true;
     }
     if (is(".TAP", ".tap")) return OpenTapeImage(path);
+    if (is(".TZX", ".tzx")) return OpenTzxTape(path);
     if (is(".WAV", ".wav")) return OpenSampledTape(path, true);
     if (is(".RAW", ".raw")) return OpenSampledTape(path, false);
     return false;
