@@ -14,6 +14,7 @@
 #include "engine/engine.h"
 #include "media/load_error.h"
 #include "media/sampled_tape.h"
+#include "media/tzx_player.h"
 #include "media/snapshot.h"
 #include "peripherals/keyboard.h"
 #include "platform/headless/headless.h"
@@ -28,7 +29,8 @@ constexpr int FrameWidth = 320, FrameHeight = 240;
 
 const char Usage[] =
     "usage: wendal-run [options] [--] [FILE]\n"
-    "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .tap, .wav, .raw).\n"
+    "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .tap, .tzx, .wav, .raw).\n"
+    "A .tzx starts when the ROM's loader asks for it (or at once under a spectrum.rom).\n"
     "A \"spectrum.rom\" beside the program replaces the built-in ROM. -- ends the options.\n"
     "  --frames N        frames to run (default 250, 50 a second of Spectrum time)\n"
     "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
@@ -267,6 +269,7 @@ int main(int argc, char** argv) {
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
     int status = 0;
+    if (TzxStopCount) std::fprintf(stderr, "wendal-run: the tape stopped: %s\n", TzxStopReason);
     CloseSound();
     if (o.audio && !HeadlessWaveRecordingOk()) {
         ReportUnwritable("audio file", o.audio);
