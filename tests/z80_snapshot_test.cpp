@@ -21,41 +21,14 @@
 
 namespace {
 
-// Registers (bytes 0-31, in this order), then the 64 KB of memory.
+// F, A, C, B, E, D, L, H and their alternates (state bytes 0-15), IX, IY, PC, SP (16-23), I,
+// R, interruptState, halted, tstates (3 bytes), border (24-31), then the 64 KB of memory.
 Bytes State() {
     const MachineRecord& m = Machine;
-    Bytes s{m.f,
-            m.a,
-            m.c,
-            m.b,
-            m.e,
-            m.d,
-            m.l,
-            m.h,
-            m.fAlt,
-            m.aAlt,
-            m.cAlt,
-            m.bAlt,
-            m.eAlt,
-            m.dAlt,
-            m.lAlt,
-            m.hAlt,
-            uint8_t(m.ix),
-            uint8_t(m.ix >> 8),
-            uint8_t(m.iy),
-            uint8_t(m.iy >> 8),
-            uint8_t(m.pc),
-            uint8_t(m.pc >> 8),
-            uint8_t(m.sp),
-            uint8_t(m.sp >> 8),
-            m.i,
-            m.r,
-            m.interruptState,
-            m.halted,
-            uint8_t(m.tstates),
-            uint8_t(m.tstates >> 8),
-            uint8_t(m.tstates >> 16),
-            BorderLog.colour};
+    Bytes s(reinterpret_cast<const uint8_t*>(&m), reinterpret_cast<const uint8_t*>(&m) + 16);
+    for (uint32_t v : {m.ix, m.iy, m.pc, m.sp}) s.insert(s.end(), {uint8_t(v), uint8_t(v >> 8)});
+    s.insert(s.end(), {m.i, m.r, m.interruptState, m.halted, uint8_t(m.tstates),
+                       uint8_t(m.tstates >> 8), uint8_t(m.tstates >> 16), BorderLog.colour});
     s.insert(s.end(), m.memory, m.memory + 65536);
     return s;
 }
@@ -68,10 +41,8 @@ std::string Difference(const Bytes& a, const Bytes& b) {
 // Every register, the border, halted and each RAM byte made different from what it was.
 void Scramble() {
     MachineRecord& m = Machine;
-    for (uint8_t* r : {&m.f, &m.a, &m.c, &m.b, &m.e, &m.d, &m.l, &m.h, &m.fAlt, &m.aAlt, &m.cAlt,
-                       &m.bAlt, &m.eAlt, &m.dAlt, &m.lAlt, &m.hAlt, &m.i, &m.r})
-        *r ^= 0xFF;
-    m.ix ^= 0xFFFF, m.iy ^= 0xFFFF, m.pc ^= 0xFFFF, m.sp ^= 0xFFFF;
+    for (int k = 0; k < 16; ++k) reinterpret_cast<uint8_t*>(&m)[k] ^= 0xFF; // F to H'
+    m.ix ^= 0xFFFF, m.iy ^= 0xFFFF, m.pc ^= 0xFFFF, m.sp ^= 0xFFFF, m.i ^= 0xFF, m.r ^= 0xFF;
     m.interruptState ^= 0x81, m.halted = 1, BorderLog.colour ^= 7;
     for (uint32_t a = RomSize; a < 0x10000; ++a) m.memory[a] ^= 0xFF;
 }
@@ -105,7 +76,7 @@ void Prepare(const Case& c) {
     uint32_t x = 2463534242u;
     for (uint32_t a = 0xC000; a < 0x10000; ++a) {
         x ^= x << 13, x ^= x >> 17, x ^= x << 5;
-        mem[a] = uint8_t(x) == 0xED ? 0x12 : uint8_t(x); // joined in a version 1 stream below
+        mem[a] = uint8_t(x) == 0xED ? 0x12 : uint8_t(x); // see Version1
     }
 }
 
@@ -147,7 +118,8 @@ Bytes Version1(const Bytes& v3) {
                 const size_t n = compressed ? Word(v3, at) : 16384;
                 f.insert(f.end(), v3.begin() + long(at) + 3, v3.begin() + long(at + 3 + n));
             }
-    if (compressed) f[12] |= 0x20, f.insert(f.end(), {0x00, 0xED, 0xED, 0x00});
+    f[12] = uint8_t((f[12] & ~0x20) | (compressed ? 0x20 : 0));
+    if (compressed) f.insert(f.end(), {0x00, 0xED, 0xED, 0x00});
     return f;
 }
 
@@ -212,6 +184,7 @@ TEST_F(Z80Snapshot, SavedFilesConvertBackToTheSavedMachine) {
         EXPECT_EQ(Word(file, 6), 0u);
         EXPECT_EQ(Word(file, 30), 54u);
         EXPECT_LT(file.size(), 40000u); // only the page at 0xC000 is stored raw
+        EXPECT_EQ(Word(file, Blocks(file).at(2)), 0xFFFFu);
 
         ASSERT_TRUE(Load(file));
         EXPECT_EQ(Difference(State(), saved), "");
@@ -267,6 +240,10 @@ TEST_F(Z80Snapshot, RefusedFilesSayWhyAndChangeNothing) {
                compressed.begin());
     ASSERT_LT(run, at[1]);
     longerRun[run + 2]++, shorterRun[run + 2]--;
+    Bytes emptyRun = compressed; // a run of no bytes at the start of the first block
+    emptyRun.insert(emptyRun.begin() + long(at[0]) + 3, {0xED, 0xED, 0x00, 0x07});
+    const size_t length = Word(compressed, at[0]) + 4;
+    emptyRun[at[0]] = uint8_t(length), emptyRun[at[0] + 1] = uint8_t(length >> 8);
     Bytes noMarker = Version1(compressed);
     noMarker.resize(noMarker.size() - 4);
 
@@ -282,6 +259,7 @@ TEST_F(Z80Snapshot, RefusedFilesSayWhyAndChangeNothing) {
         {"header length", with({{30, 24}}, compressed), LoadError::Damaged},
         {"run too long", longerRun, LoadError::Damaged},
         {"run too short", shorterRun, LoadError::Damaged},
+        {"empty run", emptyRun, LoadError::Damaged},
         {"no end marker", noMarker, LoadError::Damaged},
     };
     for (const auto& [what, file, why] : refused) {
