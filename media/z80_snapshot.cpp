@@ -82,28 +82,12 @@ static const uint8_t* Expand(const uint8_t* in, const uint8_t* end, uint8_t* out
     return in;
 }
 
-// Where a block of a 48K snapshot goes, by its page number: RAM into the staging buffer, the
-// ROM images of the 48K machine and its interfaces nowhere (the machine keeps its own ROM).
-enum class PageUse { Ram, Rom, OtherMachine, Unknown };
-static PageUse UseOfPage(uint8_t page, uint32_t& offset) {
-    switch (page) {
-    case 8: offset = 0; return PageUse::Ram; // 0x4000
-    case 4: offset = PageSize; return PageUse::Ram;
-    case 5: offset = 2 * PageSize; return PageUse::Ram;
-    case 0:  // the 48K ROM
-    case 1:  // Interface 1, DISCiPLE or Plus D ROM
-    case 11: // Multiface ROM
-        return PageUse::Rom;
-    case 2:
-    case 3:
-    case 6:
-    case 7: // the SamRam's ROMs and extra RAM
-    case 9:
-    case 10: // 128K RAM
-        return PageUse::OtherMachine;
-    default: return PageUse::Unknown;
-    }
-}
+// What the pages of a 48K snapshot hold. RAM goes to its address. A ROM image (0 the 48K ROM,
+// 1 Interface 1, DISCiPLE or Plus D, 11 Multiface) is checked and dropped: the machine keeps its
+// own ROM. The SamRam's pages (2, 3, 6, 7) and the 128K's (9, 10) mean another machine.
+enum PageUse : uint8_t { RomImage, NotA48K, Ram4000, Ram8000, RamC000 };
+static const uint8_t PageUses[12] = {RomImage, RomImage, NotA48K, NotA48K, Ram8000, RamC000,
+                                     NotA48K,  NotA48K,  Ram4000, NotA48K, NotA48K, RomImage};
 
 // The memory blocks of a version 2 or 3 file, up to the end of the data, into Staging.
 static bool ReadBlocks(const uint8_t* p, const uint8_t* end, bool version3) {
@@ -113,19 +97,15 @@ static bool ReadBlocks(const uint8_t* p, const uint8_t* end, bool version3) {
         const uint16_t length = Word(p);
         const uint8_t page = p[2];
         p += 3;
-        uint32_t offset = 0;
+        if (page >= sizeof PageUses) return Refuse(LoadError::Damaged);
         uint8_t* target = RomPage;
-        switch (UseOfPage(page, offset)) {
-        case PageUse::Ram: {
-            const unsigned bit = 1u << (offset / PageSize);
+        const uint8_t use = PageUses[page];
+        if (use == NotA48K) return Refuse(LoadError::OtherMachine);
+        if (use != RomImage) {
+            const unsigned bit = 1u << (use - Ram4000);
             if (found & bit) return Refuse(LoadError::Damaged); // the same page twice
             found |= bit;
-            target = Staging + offset;
-            break;
-        }
-        case PageUse::Rom: break;
-        case PageUse::OtherMachine: return Refuse(LoadError::OtherMachine);
-        case PageUse::Unknown: return Refuse(LoadError::Damaged);
+            target = Staging + (use - Ram4000) * PageSize;
         }
         if (version3 && length == RawBlock) {
             if (size_t(end - p) < PageSize) return Refuse(LoadError::Damaged);
