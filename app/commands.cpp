@@ -16,6 +16,7 @@
 #include "media/rom.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
+#include "media/tzx_player.h"
 #include "peripherals/beeper.h"
 #include "peripherals/joystick.h"
 #include "platform/file_replacement.h"
@@ -93,6 +94,14 @@ bool SaveChosenFile(const std::string& path) {
     return ok;
 }
 
+void ReportTapeStop() {
+    static uint32_t told = 0;
+    if (TzxStopCount == told) return;
+    told = TzxStopCount;
+    ShowMessage("The tape has stopped.", TzxStopReason);
+    RefreshMenu();
+}
+
 void SelectWindowMode(uint8_t mode) {
     if (DisplayMode == mode) return;
     TickEnabled = false;
@@ -151,7 +160,7 @@ static void RunCommandNow(uint16_t id) {
     case CmdExit: CloseMainWindow(); break;
     case CmdTapeControl:
         ShowTapeDialog();
-        SetTapeRate(); // the dialog may have changed the recording's rate
+        if (CurrentTape && TapeKind == SampledTape) SetTapeRate(); // the dialog may have changed it
         RefreshMenu();
         break;
     case CmdPokeMemory: ShowPokeDialog(); break;

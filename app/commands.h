@@ -24,6 +24,9 @@ bool OpenChosenFile(const std::string& path);
 // The Save command after its dialog, the same way.
 bool SaveChosenFile(const std::string& path);
 
+// Tells, once, of each stop of the tape at a block it cannot play; called after every frame.
+void ReportTapeStop();
+
 // The screen mode commands (the window sizes, the two fullscreen looks) and the read-out switch.
 void SelectWindowMode(uint8_t mode);
 void SelectFullscreen(bool tv);

@@ -64,7 +64,7 @@ const HelpEntry Index[] = {
     {"Screen modes", "menus.html"},
     {"Shaded title bar", "settings.html#preferences"},
     {"Shift (CAPS SHIFT)", "keyboard.html"},
-    {"Snapshots (.sna)", "loading.html#snapshots"},
+    {"Snapshots (.sna, .z80)", "loading.html#snapshots"},
     {"Sound", "menus.html"},
     {"Sound Settings", "settings.html#sound"},
     {"Speed", "menus.html"},
@@ -73,8 +73,11 @@ const HelpEntry Index[] = {
     {"Tape Control", "loading.html#tapecontrol"},
     {"Tape images (.tap)", "loading.html#tapes"},
     {"Tape Volume", "settings.html#sound"},
+    {"Turbo loaders", "loading.html#tzx"},
+    {"TZX tapes (.tzx)", "loading.html#tzx"},
     {"Volume", "settings.html#sound"},
     {"Warnings", "performance.html"},
+    {"Z80 snapshots (.z80)", "loading.html#snapshots"},
 };
 
 QUrl PageUrl(const char* page) { return QUrl(QStringLiteral("qrc:/help/") + QLatin1String(page)); }

@@ -41,14 +41,15 @@ NativeKeyCodes KeyCodesOfPlatform() {
 }
 
 const char* const OpenFilters[] = {
-    "All Spectrum Files (.sna;.tap;.wav;.raw) (*.sna *.tap *.wav *.raw)",
-    "Snapshot Files (.sna) (*.sna)",
-    "Tape Files (.tap) (*.tap)",
+    "All Spectrum Files (.sna;.z80;.tap;.tzx;.wav;.raw) (*.sna *.z80 *.tap *.tzx *.wav *.raw)",
+    "Snapshot Files (.sna;.z80) (*.sna *.z80)",
+    "Tape Files (.tap;.tzx) (*.tap *.tzx)",
     "WAV Tape Sample Files (.wav) (*.wav)",
     "RAW Tape Sample Files (.raw) (*.raw)",
     "All Files (*.*) (*)",
 };
-const char* const SaveFilters[] = {"Snapshot Files (.sna) (*.sna)"};
+const char* const SaveFilters[] = {"Snapshot Files (.sna) (*.sna)",
+                                   "Z80 Snapshot Files (.z80) (*.z80)"};
 
 template <size_t N> QStringList FilterList(const char* const (&filters)[N]) {
     QStringList list;
@@ -56,8 +57,8 @@ template <size_t N> QStringList FilterList(const char* const (&filters)[N]) {
     return list;
 }
 
-// The file dialogs share one description: owner, the name shown first, "sna" added to a name
-// without an extension, the first filter chosen.
+// The file dialogs share one description: owner, the name shown first, the chosen filter's
+// extension ("sna" at first) added to a name without one, the first filter chosen.
 bool RunFileDialog(bool save, std::string& path) {
     QFileDialog dialog(Window, save ? QStringLiteral("Save Snapshot As")
                                     : QStringLiteral("Open Snapshot / Tape"));
@@ -65,6 +66,12 @@ bool RunFileDialog(bool save, std::string& path) {
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(save ? FilterList(SaveFilters) : FilterList(OpenFilters));
     dialog.setDefaultSuffix(QStringLiteral("sna"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter.contains(QLatin1String("*.z80")) &&
+                                        !filter.contains(QLatin1String("*.sna"))
+                                    ? QStringLiteral("z80")
+                                    : QStringLiteral("sna"));
+    });
     if (!path.empty()) dialog.selectFile(QString::fromStdString(path));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     path = dialog.selectedFiles().first().toStdString();

@@ -95,5 +95,6 @@ int MainLoop() {
             continue;
         }
         RunDesktopFrame();
+        ReportTapeStop();
     }
 }

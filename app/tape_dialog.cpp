@@ -1,5 +1,5 @@
 // Tape Control: the recorder's buttons, the sampling frequency of a recording and how far the
-// tape has been read.
+// tape has been read. A .tzx plays and stops as a recording does; its pulses have no rate.
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -43,17 +43,20 @@ void ShowTapeDialog() {
 
     auto* play = ControlOf<QPushButton>(dialog, 1043);
     auto* stop = ControlOf<QPushButton>(dialog, 1044);
-    if (TapeKind == SampledTape) {
+    if (TapePlaysInRealTime()) {
         (TapePlaying ? play : stop)->setChecked(true);
         const int rate = TapeRate == 11025 ? 0 : TapeRate == 22050 ? 1 : 2;
         ControlOf<QRadioButton>(dialog, RateIds[rate])->setChecked(true);
+        if (TapeKind == TzxTape)
+            for (int id : {1048, 1049, 1050, 1051})
+                ControlOf<QWidget>(dialog, id)->setEnabled(false);
     } else { // a TAP image is read block by block by the loader: nothing plays
         for (int id : {1043, 1044, 1048, 1049, 1050, 1051})
             ControlOf<QWidget>(dialog, id)->setEnabled(false);
     }
 
-    QObject::connect(play, &QPushButton::clicked, [] { TapePlaying = 1; });
-    QObject::connect(stop, &QPushButton::clicked, [] { TapePlaying = 0; });
+    QObject::connect(play, &QPushButton::clicked, [] { PlayTape(); });
+    QObject::connect(stop, &QPushButton::clicked, [] { StopTape(); });
     for (int i = 0; i < 3; ++i) // the rates are derived anew once the dialog has closed
         QObject::connect(ControlOf<QRadioButton>(dialog, RateIds[i]), &QRadioButton::clicked,
                          [i] { TapeRate = Rates[i]; });

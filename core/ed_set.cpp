@@ -92,9 +92,16 @@ static void LoadAFlags() {
 // The ROM's loader has put the expected flag byte in A' and LOAD (carry set) or VERIFY (carry
 // clear) in F'. The block is delivered in one go, then the routine's exit is taken with AF and AF'
 // exchanged as the loader itself leaves them: Z and C both set on success, both clear on failure.
+// A declined block is left to the ROM: the trap does what the two bytes it covers do, CP A (Z
+// set) then RET NZ (not taken), and the loader goes on to wait for the first edge.
 static void TapeTrapInstruction() {
     if (Machine.pc != TrapReturnPc) return;
-    if (TapeTrap(Machine.aAlt, Machine.ix, Machine.DE()))
+    const uint8_t result = TapeTrap(Machine.aAlt, Machine.ix, Machine.DE());
+    if (result == TrapDeclined) {
+        Alu8(7, Machine.a);
+        return;
+    }
+    if (result == TrapLoaded)
         Machine.fAlt |= FlagZ | FlagC;
     else
         Machine.fAlt &= uint8_t(~(FlagZ | FlagC));

@@ -2,7 +2,7 @@
 
 #include "core/machine.h"
 #include "display/flash.h"
-#include "media/sampled_tape.h"
+#include "media/tape.h"
 #include "peripherals/beeper.h"
 #include "peripherals/joystick.h"
 #include "peripherals/keyboard.h"
@@ -10,7 +10,7 @@
 
 void FinishFrame(const FrameTarget& target) {
     FrameEnd();
-    TapeFrameStep();    // the recording's samples for the next frame, before the sound mixes them
+    TapeFrameStep();    // the tape's signal for the next frame, before the sound mixes it
     FollowFlashPhase(); // the 8-bit writers' colour map follows the flash timer
     if (SoundOn) PlayFrameSound();
     BeeperLog.count = 0; // whether or not the sound used the events

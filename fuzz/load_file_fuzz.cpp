@@ -12,24 +12,13 @@ struct Extension {
 };
 
 static const Extension Extensions[] = {
-    {".sna", Extension::Snapshot},
-    {".SNA", Extension::Snapshot},
-    {".tap", Extension::Tape},
-    {".TAP", Extension::Tape},
-    {".wav", Extension::Tape},
-    {".WAV", Extension::Tape},
-    {".raw", Extension::Tape},
-    {".RAW", Extension::Tape},
-    // The .z80 snapshot and .tzx tape readers join here, as Snapshot and Tape, with their
-    // upper-case forms.
-    {"", Extension::Unknown},
-    {".", Extension::Unknown},
-    {".Sna", Extension::Unknown},
-    {".sna.txt", Extension::Unknown},
-    {".tapx", Extension::Unknown},
-    {".wa", Extension::Unknown},
-    {".bin", Extension::Unknown},
-    {".z81", Extension::Unknown},
+    {".sna", Extension::Snapshot},    {".SNA", Extension::Snapshot}, {".tap", Extension::Tape},
+    {".TAP", Extension::Tape},        {".wav", Extension::Tape},     {".WAV", Extension::Tape},
+    {".raw", Extension::Tape},        {".RAW", Extension::Tape},     {".z80", Extension::Snapshot},
+    {".Z80", Extension::Snapshot},    {".tzx", Extension::Tape},     {".TZX", Extension::Tape},
+    {"", Extension::Unknown},         {".", Extension::Unknown},     {".Sna", Extension::Unknown},
+    {".sna.txt", Extension::Unknown}, {".tapx", Extension::Unknown}, {".wa", Extension::Unknown},
+    {".bin", Extension::Unknown},     {".z81", Extension::Unknown},
 };
 constexpr size_t ExtensionCount = sizeof Extensions / sizeof Extensions[0];
 

@@ -6,27 +6,35 @@
 #include "media/sampled_tape.h"
 #include "media/snapshot.h"
 #include "media/tape.h"
+#include "media/tzx_player.h"
+#include "media/z80_snapshot.h"
+
+// The extension is the text from the last "." on, compared case-sensitively with two forms.
+static bool HasExtension(const char* path, const char* upper, const char* lower) {
+    const char* dot = std::strrchr(path, '.');
+    return dot && (std::strcmp(dot, upper) == 0 || std::strcmp(dot, lower) == 0);
+}
 
 bool LoadFile(const char* path) {
     LastLoadError = LoadError::UnknownExtension;
-    const char* dot = std::strrchr(path, '.');
-    if (!dot) return false;
-    auto is = [dot](const char* a, const char* b) {
-        return std::strcmp(dot, a) == 0 || std::strcmp(dot, b) == 0;
-    };
-    if (is(".SNA", ".sna")) {
-        if (!LoadSnapshot(path)) return false; // the tape stays in
+    auto is = [path](const char* a, const char* b) { return HasExtension(path, a, b); };
+    const bool sna = is(".SNA", ".sna");
+    if (sna || is(".Z80", ".z80")) {
+        if (!(sna ? LoadSnapshot(path) : LoadZ80Snapshot(path))) return false; // the tape stays in
         CloseTape();
         return true;
     }
     if (is(".TAP", ".tap")) return OpenTapeImage(path);
+    if (is(".TZX", ".tzx")) return OpenTzxTape(path);
     if (is(".WAV", ".wav")) return OpenSampledTape(path, true);
     if (is(".RAW", ".raw")) return OpenSampledTape(path, false);
     return false;
 }
 
 bool SaveFile(const char* path) {
-    if (!SaveSnapshot(path)) return false;
+    // A .sna under a .z80 name would be refused by the .z80 reader, so the name decides.
+    const bool z80 = HasExtension(path, ".Z80", ".z80");
+    if (!(z80 ? SaveZ80Snapshot(path) : SaveSnapshot(path))) return false;
     CloseTape();
     return true;
 }

@@ -38,9 +38,13 @@ static bool LoadRomFile() {
 }
 
 bool LoadRom() {
-    if (LoadRomFile()) return true;
+    if (LoadRomFile()) {
+        // No trap to start a .tzx when the ROM's loader asks: it plays at once, as a recording.
+        if (CurrentTape && TapeKind == TzxTape) PlayTape();
+        return true;
+    }
     std::memcpy(Machine.memory, BuiltinRom, sizeof BuiltinRom);
-    if (CurrentTape && TapeKind == TapeImage) {
+    if (CurrentTape && TapeKind != SampledTape) {
         Machine.memory[TapeTrapAddress] = 0xED;
         Machine.memory[TapeTrapAddress + 1] = 0xFF;
     }

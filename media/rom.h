@@ -1,5 +1,5 @@
 // The ROM in memory: the built-in image or "spectrum.rom" beside the program, the loader trap
-// while a TAP image is open, and the power-on memory contents.
+// while a TAP image or a .tzx is open, and the power-on memory contents.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,7 +14,8 @@ void SetProgramFolder(const std::string& folder);
 
 // Puts a ROM into memory from address 0: "spectrum.rom" if it can be read (at most its first
 // 16 KB, never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a TAP
-// image is open. Returns true when the ROM came from the file.
+// image or a .tzx is open. A .tzx under a ROM from the file is started, having no trap to start it.
+// Returns true when the ROM came from the file.
 bool LoadRom();
 // Power-on memory: 64 KB of a linear congruential sequence, the same every start.
 void FillMemoryAtPowerOn();

@@ -73,7 +73,7 @@ void SetTapeRate() {
 
 bool SampledTapeIsPlaying() { return CurrentTape && TapeKind == SampledTape && TapePlaying; }
 
-void TapeFrameStep() {
+void SampledTapeFrameStep() {
     if (!SampledTapeIsPlaying()) return;
     const uint64_t position = uint64_t(BytesPerFrame) * TapeBlock;
     if (TapeLength < position || position > uint64_t(LONG_MAX)) {

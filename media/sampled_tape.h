@@ -25,6 +25,7 @@ void SetTapeRate();
 
 // A recording is open and playing.
 bool SampledTapeIsPlaying();
-// Once per frame, after FrameEnd: reads the next frame's samples into TapeFrameBuffer, or stops
-// at the end of the recording. Nothing happens unless a recording is playing.
-void TapeFrameStep();
+// Once per frame, after FrameEnd (through TapeFrameStep, media/tape.h): reads the next frame's
+// samples into TapeFrameBuffer, or stops at the end of the recording. Nothing happens unless a
+// recording is playing.
+void SampledTapeFrameStep();

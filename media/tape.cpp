@@ -6,6 +6,7 @@
 #include "core/machine.h"
 #include "media/load_error.h"
 #include "media/sampled_tape.h"
+#include "media/tzx_player.h"
 #include "peripherals/tape_input.h"
 
 std::FILE* CurrentTape = nullptr;
@@ -36,15 +37,39 @@ void CloseTape() {
     std::fclose(CurrentTape);
     CurrentTape = nullptr;
     TapePlaying = 0; // the EAR input reads the recording only while one is open
+    if (TapeKind == TzxTape) ForgetTzx();
 }
 
 void RewindTape() {
     if (!CurrentTape) return;
     std::rewind(CurrentTape);
     if (TapeKind == SampledTape) TapeBlock = 2;
+    if (TapeKind == TzxTape) RewindTzx();
+}
+
+bool TapePlaysInRealTime() { return CurrentTape && TapeKind != TapeImage; }
+
+void PlayTape() {
+    if (!TapePlaysInRealTime()) return;
+    if (TapeKind == TzxTape)
+        PlayTzx();
+    else
+        TapePlaying = 1;
+}
+
+void StopTape() {
+    if (TapeKind == TzxTape) StopTzx();
+    TapePlaying = 0;
+}
+
+void TapeFrameStep() {
+    if (!CurrentTape) return;
+    if (TapeKind == SampledTape) SampledTapeFrameStep();
+    if (TapeKind == TzxTape) TzxFrameStep();
 }
 
 int TapePositionPermille() {
+    if (CurrentTape && TapeKind == TzxTape) return TzxPositionPermille();
     if (!CurrentTape || TapeLength == 0) return 0;
     long p = std::ftell(CurrentTape);
     if (p < 0) return 0;
@@ -133,7 +158,8 @@ uint8_t TapeTrapBytes(const uint8_t* tape, size_t size, size_t& position, uint8_
 }
 
 uint8_t TapeTrap(uint8_t flag, uint16_t start, uint16_t length) {
-    if (!CurrentTape || TapeKind != TapeImage) return 0;
+    if (CurrentTape && TapeKind == TzxTape) return TzxTrap(flag, start, length);
+    if (!CurrentTape || TapeKind != TapeImage) return TrapFailed;
     // The file position is the tape position: read exactly the next block, however long it
     // says it is, and let the byte reader walk it.
     size_t got = std::fread(TapBlockBuffer, 1, 2, CurrentTape);

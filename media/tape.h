@@ -1,5 +1,6 @@
 // The tape in the machine's recorder: a TAP image read block by block through the loader trap,
-// or a sampled recording played into the EAR input (media/sampled_tape.h).
+// a sampled recording played into the EAR input (media/sampled_tape.h), or a .tzx tape played
+// as pulses and read through the trap where it can be (media/tzx_player.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 // ejected, or a snapshot is loaded or saved.
 constexpr uint8_t TapeImage = 0;   // TapeKind of a .tap image
 constexpr uint8_t SampledTape = 1; // TapeKind of a .wav or .raw recording
+constexpr uint8_t TzxTape = 2;     // TapeKind of a .tzx tape
 extern std::FILE* CurrentTape;     // nullptr when the recorder is empty
 extern uint8_t TapeKind;           // TapeImage or SampledTape
 extern uint32_t TapeLength;        // file length in bytes, taken when the tape was opened
@@ -25,8 +27,15 @@ void CloseTape();
 // Back to the start of the tape; a recording restarts at its first frame block. Whether a
 // recording plays is not changed.
 void RewindTape();
+// Play and Stop for a recording or a .tzx; a TAP image is only ever read through the trap.
+void PlayTape();
+void StopTape();
+// A tape that plays by itself (a recording or a .tzx) rather than only through the trap.
+bool TapePlaysInRealTime();
 // How far the tape has been read, 0 to 1000 of its length (0 for an empty file or none open).
 int TapePositionPermille();
+// Once per frame, after FrameEnd: a playing recording's or .tzx's signal for the next frame.
+void TapeFrameStep();
 // TapeTrap, the loader trap, is declared with the processor's other calls in core/io_bus.h.
 // The trap over a TAP image in memory: reads the block whose length word is at `position` and
 // leaves `position` just past it (at most `size`). Bytes past `size` read as 0xFF.

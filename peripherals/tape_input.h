@@ -1,14 +1,31 @@
-// The EAR input from a playing recording: one frame's samples, put here once per frame by the
-// recorder (media/sampled_tape.h), read by port 0xFE and mixed into the sound.
+// The EAR input from the tape. A sampled recording puts one frame's samples here once per frame
+// (media/sampled_tape.h); a pulse tape (.tzx, media/tzx_player.h) puts the T-states at which the
+// level flips. Port 0xFE reads the level; the sound mixes TapeFrameBuffer.
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t TapeFrameBufferSize = 1024; // one frame's samples and the overshoot slack
+#include "core/machine.h"
 
-extern uint8_t TapePlaying;       // a recording is open and advances every frame; 0 with none
+constexpr uint32_t TapeFrameBufferSize = 1024; // one frame's samples and the overshoot slack
+// T-states past the frame's end that its last instruction may still read at.
+constexpr uint32_t TapeEdgeSlack = 64;
+// Edges lie at distinct T-states before FrameTStates + TapeEdgeSlack, so this many always fit.
+constexpr uint32_t TapeEdgeCapacity = FrameTStates + TapeEdgeSlack;
+
+extern uint8_t TapePlaying;       // a tape is open and advances every frame; 0 with none
 extern uint32_t TStatesPerSample; // T-states one sample lasts within a frame
 extern uint32_t SoundShift;       // 44100 Hz sound sample index >> SoundShift = tape sample
 extern uint8_t TapeFrameBuffer[TapeFrameBufferSize]; // the samples in use this frame
 
-// The EAR level (0 or 1) of the recording at a T-state of the current frame.
+// A pulse tape's frame: the level at T-state 0 and the ascending T-states at which it flips.
+extern uint8_t TapeFromEdges; // 1 while a pulse tape is in: the level comes from the edges
+extern uint8_t TapeEdgeStartLevel;
+extern uint32_t TapeEdgeCount;
+extern uint32_t TapeEdges[TapeEdgeCapacity];
+
+// The EAR level (0 or 1) of the tape at a T-state of the current frame.
 uint8_t TapeEarLevel(uint32_t tstates);
+// Called whenever the edges change, so that the next read starts its search from T-state 0.
+void RestartEdgeSearch();
+// Fills TapeFrameBuffer from the edges, one sample per TStatesPerSample, for the sound.
+void SampleEdgesForSound();

@@ -59,7 +59,7 @@ TEST_F(LoadFileFixture, AnythingElseIsRefusedWithNothingChanged) {
     std::filesystem::create_directory(dir / "folder.sna");
     // Mixed case, other extensions, no dot in the file name (the folder's does not count).
     for (const char* name :
-         {"x.Sna", "x.tAp", "x.Wav", "x.z80", "x.sna.bak", "noext", "folder.sna/file", "x."}) {
+         {"x.Sna", "x.tAp", "x.Wav", "x.z8", "x.sna.bak", "noext", "folder.sna/file", "x."}) {
         SCOPED_TRACE(name);
         const std::string path = Snapshot(name, 0x7000); // a valid snapshot under any name
         Machine.pc = 0x1111;

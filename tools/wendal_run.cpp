@@ -14,7 +14,7 @@
 #include "engine/engine.h"
 #include "media/load_error.h"
 #include "media/sampled_tape.h"
-#include "media/snapshot.h"
+#include "media/tzx_player.h"
 #include "peripherals/keyboard.h"
 #include "platform/headless/headless.h"
 #include "tools/key_chords.h"
@@ -29,7 +29,8 @@ constexpr int FrameWidth = 320, FrameHeight = 240;
 
 const char Usage[] =
     "usage: wendal-run [options] [--] [FILE]\n"
-    "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .tap, .wav, .raw).\n"
+    "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .z80, .tap, .tzx, .wav,\n"
+    ".raw). A .tzx starts when the ROM's loader asks for it (at once under a spectrum.rom).\n"
     "A \"spectrum.rom\" beside the program replaces the built-in ROM. -- ends the options.\n"
     "  --frames N        frames to run (default 250, 50 a second of Spectrum time)\n"
     "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
@@ -40,7 +41,7 @@ const char Usage[] =
     "  --screen FILE     write the 6912 bytes of screen memory at the end\n"
     "  --screenshot FILE write the final frame as a 320 x 240 PNG\n"
     "  --audio FILE      record the sound as a 44100 Hz 8-bit mono WAV\n"
-    "  --save FILE       save a snapshot at the end\n"
+    "  --save FILE       save a snapshot at the end (.z80 if FILE ends so, else .sna)\n"
     "  --text            print the text on the screen at the end\n"
     "  --speed           print the speed against real time at the end\n";
 
@@ -236,6 +237,7 @@ int main(int argc, char** argv) {
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
     int status = 0;
+    if (TzxStopCount) std::fprintf(stderr, "wendal-run: the tape stopped: %s\n", TzxStopReason);
     CloseSound();
     if (o.audio && !HeadlessWaveRecordingOk()) {
         ReportUnwritable("audio file", o.audio);
@@ -249,7 +251,7 @@ int main(int argc, char** argv) {
         ReportUnwritable("screenshot", o.screenshot);
         status = 1;
     }
-    if (o.save && !SaveSnapshot(o.save)) {
+    if (o.save && !SaveFile(o.save)) {
         ReportUnwritable("snapshot", o.save);
         status = 1;
     }

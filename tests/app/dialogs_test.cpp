@@ -22,6 +22,7 @@
 #include "display/display_modes.h"
 #include "media/builtin_rom.h"
 #include "media/sampled_tape.h"
+#include "media/tape.h"
 #include "peripherals/settings.h"
 #include "peripherals/tape_input.h"
 
@@ -305,6 +306,45 @@ TEST_F(AppFixture, TapeControlOnARecordingStopsRewindsAndChangesRate) {
     SetTapeRate();
     EXPECT_EQ(BytesPerFrame, 221u);
     EXPECT_TRUE(SampledTapeIsPlaying());
+}
+
+TEST_F(AppFixture, TapeControlOnATzxPlaysAndStopsAndAStopIsExplained) {
+    ASSERT_TRUE(OpenChosenFile(DataFile("hello.tzx")));
+    EXPECT_EQ(Machine.memory[0x056A], 0xED); // the loader trap starts it and reads its blocks
+    DriveDialog([] { RunCommand(CmdTapeControl); },
+                [](QDialog* d) {
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1044)->isChecked()); // opens stopped
+                    for (int id : {1048, 1049, 1050, 1051})
+                        EXPECT_FALSE(ControlOf<QWidget>(d, id)->isEnabled()) << id;
+                    Click(d, 1043);
+                    EXPECT_EQ(TapePlaying, 1);
+                    Click(d, 1044);
+                    EXPECT_EQ(TapePlaying, 0);
+                    Click(d, 1043);
+                    Click(d, 1);
+                });
+    EXPECT_EQ(TapePlaying, 1);
+    EXPECT_EQ(TStatesPerSample, 79u) << "the pulses are heard at 44100 Hz whatever the rate";
+
+    // A block the tape cannot play stops it, and the window says which once.
+    const std::string path = testing::TempDir() + "/wendal-app.tzx";
+    const uint8_t tzx[] = {'Z',  'X', 'T',  'a',  'p',  'e', '!', 0x1A,
+                           1,    20,  0x12, 0xE8, 0x03, 10,  0, // ten pulses of 1000 T-states
+                           0x19, 0,   0,    0,    0};
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(tzx, 1, sizeof tzx, f);
+    std::fclose(f);
+    ASSERT_TRUE(OpenChosenFile(path));
+    PlayTape();
+    TapeFrameStep();
+    ModalCatcher box;
+    box.Arm();
+    ReportTapeStop();
+    EXPECT_EQ(box.text, "The tape has stopped.");
+    EXPECT_EQ(box.detail, "block 2 (0x19, generalized data) cannot be played");
+    EXPECT_EQ(TapePlaying, 0);
+    std::remove(path.c_str());
 }
 
 TEST_F(AppFixture, PerformanceWarningShowsOnceAndCanBeTurnedOff) {

@@ -1,0 +1,278 @@
+#include "media/z80_snapshot.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/machine.h"
+#include "media/load_error.h"
+#include "peripherals/ports.h"
+#include "platform/file_replacement.h"
+
+// Offsets of the 30-byte header every version starts with; pairs low byte first.
+enum : uint32_t {
+    OffA = 0,
+    OffF = 1,
+    OffBC = 2,
+    OffHL = 4,
+    OffPC = 6, // 0 in versions 2 and 3, whose PC is in the extra header
+    OffSP = 8,
+    OffI = 10,
+    OffR = 11,     // bits 0-6; bit 7 is bit 0 of the flags byte
+    OffFlags = 12, // bit 0 R bit 7, bits 1-3 border, bit 5 compressed memory (version 1)
+    OffDE = 13,
+    OffBCAlt = 15,
+    OffDEAlt = 17,
+    OffHLAlt = 19,
+    OffAAlt = 21,
+    OffFAlt = 22,
+    OffIY = 23,
+    OffIX = 25,
+    OffIff1 = 27,
+    OffIff2 = 28,
+    OffMode = 29, // bits 0-1 interrupt mode
+    BaseHeaderSize = 30,
+    // Versions 2 and 3: the length of the extra header, then the extra header itself.
+    OffExtraLength = 30,
+    OffExtraPC = 32,
+    OffHardware = 34,
+    OffHardwareFlags = 37, // bit 7: the machine is modified (a 48K model becomes a 16K one)
+    OffTStatesLow = 55,    // version 3: counts down from 17471 in each quarter of the frame
+    OffTStatesHigh = 57,   // version 3: the quarter, 3 just after the interrupt
+    OffRomPaged = 61,      // version 3: 0xFF while ROM (not RAM) is at 0x0000-0x1FFF
+    OffRomPagedHigh = 62,  // and at 0x2000-0x3FFF
+};
+constexpr uint16_t ExtraV2 = 23, ExtraV3 = 54, ExtraV3Long = 55; // the long one adds port 0x1FFD
+constexpr uint8_t CompressedBit = 0x20, ModifiedHardware = 0x80;
+constexpr uint32_t PageSize = 16384, RamSize = 3 * PageSize;
+constexpr uint16_t RawBlock = 0xFFFF; // version 3 block length of 16384 bytes stored as they are
+constexpr uint32_t QuarterTStates = FrameTStates / 4;
+constexpr uint8_t ModeCodeIm1 = 2, ModeCodeIm2 = 3;           // interruptState codes
+static const uint8_t EndMarker[4] = {0x00, 0xED, 0xED, 0x00}; // after version 1 memory
+
+static uint8_t FileBuffer[Z80MaxFileSize + 1]; // one byte more shows an oversized file
+static uint8_t Staging[RamSize];               // 0x4000-0xFFFF until the whole file is good
+static uint8_t RomPage[PageSize];              // ROM images in a file decode here, unused
+static uint8_t OutBuffer[BaseHeaderSize + 2 + ExtraV3 + 3 * (3 + PageSize)];
+
+static uint16_t Word(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+static void PutWord(uint8_t* p, uint16_t v) { p[0] = uint8_t(v), p[1] = uint8_t(v >> 8); }
+
+static bool Refuse(LoadError why) {
+    LastLoadError = why;
+    return false;
+}
+
+// Expands [in, end) into exactly `size` bytes: ED ED nn bb is nn copies of bb, every other byte
+// itself. Returns where the expansion stopped, or nullptr when the data ends first or a run has
+// no bytes or overflows `size`.
+static const uint8_t* Expand(const uint8_t* in, const uint8_t* end, uint8_t* out, size_t size) {
+    size_t n = 0;
+    while (n < size) {
+        if (in == end) return nullptr;
+        if (end - in >= 2 && in[0] == 0xED && in[1] == 0xED) {
+            if (end - in < 4) return nullptr;
+            const size_t count = in[2];
+            if (count == 0 || count > size - n) return nullptr;
+            std::memset(out + n, in[3], count);
+            n += count, in += 4;
+        } else {
+            out[n++] = *in++;
+        }
+    }
+    return in;
+}
+
+// What the pages of a 48K snapshot hold. RAM goes to its address. A ROM image (0 the 48K ROM,
+// 1 Interface 1, DISCiPLE or Plus D, 11 Multiface) is checked and dropped: the machine keeps its
+// own ROM. The SamRam's pages (2, 3, 6, 7) and the 128K's (9, 10) mean another machine.
+enum PageUse : uint8_t { RomImage, NotA48K, Ram4000, Ram8000, RamC000 };
+static const uint8_t PageUses[12] = {RomImage, RomImage, NotA48K, NotA48K, Ram8000, RamC000,
+                                     NotA48K,  NotA48K,  Ram4000, NotA48K, NotA48K, RomImage};
+
+// The memory blocks of a version 2 or 3 file, up to the end of the data, into Staging.
+static bool ReadBlocks(const uint8_t* p, const uint8_t* end, bool version3) {
+    unsigned found = 0; // one bit per RAM page: 0x4000, 0x8000, 0xC000
+    while (p != end) {
+        if (end - p < 3) return Refuse(LoadError::Damaged);
+        const uint16_t length = Word(p);
+        const uint8_t page = p[2];
+        p += 3;
+        if (page >= sizeof PageUses) return Refuse(LoadError::Damaged);
+        uint8_t* target = RomPage;
+        const uint8_t use = PageUses[page];
+        if (use == NotA48K) return Refuse(LoadError::OtherMachine);
+        if (use != RomImage) {
+            const unsigned bit = 1u << (use - Ram4000);
+            if (found & bit) return Refuse(LoadError::Damaged); // the same page twice
+            found |= bit;
+            target = Staging + (use - Ram4000) * PageSize;
+        }
+        if (version3 && length == RawBlock) {
+            if (size_t(end - p) < PageSize) return Refuse(LoadError::Damaged);
+            std::memcpy(target, p, PageSize);
+            p += PageSize;
+            continue;
+        }
+        if (size_t(end - p) < length) return Refuse(LoadError::Damaged);
+        const uint8_t* blockEnd = p + length;
+        // The block must expand to one page using every one of its bytes.
+        if (Expand(p, blockEnd, target, PageSize) != blockEnd) return Refuse(LoadError::Damaged);
+        p = blockEnd;
+    }
+    return found == 7 ? true : Refuse(LoadError::Damaged);
+}
+
+// Version 1: 48K of memory straight after the header, compressed when the flags say so.
+static bool ReadVersion1Memory(const uint8_t* p, const uint8_t* end, uint8_t flags) {
+    if (flags & CompressedBit) {
+        p = Expand(p, end, Staging, RamSize);
+        if (!p || end - p < 4 || std::memcmp(p, EndMarker, 4) != 0)
+            return Refuse(LoadError::Damaged);
+        return true;
+    }
+    if (size_t(end - p) < RamSize) return Refuse(LoadError::Damaged);
+    std::memcpy(Staging, p, RamSize);
+    return true;
+}
+
+// Everything has been checked and the memory is in Staging: now the machine changes.
+static void Commit(const uint8_t* h, uint8_t flags, uint16_t pc) {
+    MachineRecord& m = Machine;
+    m.a = h[OffA], m.f = h[OffF];
+    m.SetBC(Word(h + OffBC));
+    m.SetHL(Word(h + OffHL));
+    m.pc = pc;
+    m.sp = Word(h + OffSP);
+    m.i = h[OffI];
+    m.r = uint8_t((h[OffR] & 0x7F) | (flags & 1) << 7);
+    m.SetDE(Word(h + OffDE));
+    m.SetBCAlt(Word(h + OffBCAlt));
+    m.SetDEAlt(Word(h + OffDEAlt));
+    m.SetHLAlt(Word(h + OffHLAlt));
+    m.aAlt = h[OffAAlt], m.fAlt = h[OffFAlt];
+    m.iy = Word(h + OffIY);
+    m.ix = Word(h + OffIX);
+    // IM 0, 1, 2 as mode codes 0, 2, 3; the value 3 names no mode and reads as IM 0.
+    static const uint8_t modeCode[4] = {0, ModeCodeIm1, ModeCodeIm2, 0};
+    m.interruptState = uint8_t((h[OffIff1] ? Iff1Bit : 0) | modeCode[h[OffMode] & 3]);
+    BorderLog.colour = (flags >> 1) & 7;
+    std::memcpy(m.memory + RomSize, Staging, RamSize);
+    m.halted = 0; // the format has no HALT in progress: the program goes on from PC
+}
+
+bool LoadZ80Bytes(const uint8_t* data, size_t size) {
+    if (!data || size < BaseHeaderSize) return Refuse(LoadError::Damaged);
+    const uint8_t* end = data + size;
+    // Some old writers leave 255 in the flags byte; it means 1.
+    const uint8_t flags = data[OffFlags] == 0xFF ? 1 : data[OffFlags];
+    uint16_t pc = Word(data + OffPC);
+    if (pc != 0) {
+        if (!ReadVersion1Memory(data + BaseHeaderSize, end, flags)) return false;
+    } else {
+        if (size < OffExtraPC) return Refuse(LoadError::Damaged);
+        const uint16_t extra = Word(data + OffExtraLength);
+        if (extra != ExtraV2 && extra != ExtraV3 && extra != ExtraV3Long)
+            return Refuse(LoadError::Damaged);
+        if (size - OffExtraPC < extra) return Refuse(LoadError::Damaged);
+        const bool version3 = extra != ExtraV2;
+        // Hardware codes of the 48K Spectrum alone or with an interface that keeps its memory:
+        // 0 plain, 1 Interface 1, and in version 3 also 3 with an MGT disc interface.
+        const uint8_t hardware = data[OffHardware];
+        const bool is48K = hardware == 0 || hardware == 1 || (version3 && hardware == 3);
+        if (!is48K || (data[OffHardwareFlags] & ModifiedHardware))
+            return Refuse(LoadError::OtherMachine);
+        pc = Word(data + OffExtraPC);
+        if (!ReadBlocks(data + OffExtraPC + extra, end, version3)) return false;
+    }
+    Commit(data, flags, pc);
+    return true;
+}
+
+bool LoadZ80Snapshot(const char* path) {
+    if (!IsLoadableFile(path)) return false;
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return Refuse(LoadError::Unreadable);
+    const size_t got = std::fread(FileBuffer, 1, sizeof FileBuffer, f);
+    const bool failed = std::ferror(f);
+    std::fclose(f);
+    if (failed) return Refuse(LoadError::Unreadable);
+    if (got > Z80MaxFileSize) return Refuse(LoadError::TooLarge);
+    return LoadZ80Bytes(FileBuffer, got);
+}
+
+// Compresses one page into `out`. A run of five or more equal bytes, or of two or more 0xED,
+// becomes ED ED count byte; the byte after a single 0xED is never the start of a run, so that
+// no ED ED appears that is not one. Returns the length, or 0 when the result would not be
+// shorter than the page (the page is then stored as it is).
+static size_t CompressPage(const uint8_t* in, uint8_t* out) {
+    size_t i = 0, o = 0;
+    while (i < PageSize) {
+        if (o + 4 >= PageSize) return 0;
+        const uint8_t b = in[i];
+        size_t run = 1;
+        while (i + run < PageSize && in[i + run] == b && run < 255) ++run;
+        if (run >= 5 || (b == 0xED && run >= 2)) {
+            out[o++] = 0xED, out[o++] = 0xED, out[o++] = uint8_t(run), out[o++] = b;
+            i += run;
+            continue;
+        }
+        out[o++] = in[i++];
+        if (b == 0xED && i < PageSize) out[o++] = in[i++];
+    }
+    return o;
+}
+
+static size_t BuildZ80() {
+    uint8_t* h = OutBuffer;
+    std::memset(h, 0, BaseHeaderSize + 2 + ExtraV3);
+    const MachineRecord& m = Machine;
+    h[OffA] = m.a, h[OffF] = m.f;
+    PutWord(h + OffBC, m.BC());
+    PutWord(h + OffHL, m.HL());
+    PutWord(h + OffSP, m.sp); // OffPC stays 0: version 3 keeps PC in the extra header
+    h[OffI] = m.i;
+    h[OffR] = m.r & 0x7F;
+    h[OffFlags] = uint8_t(m.r >> 7 | (BorderLog.colour & 7) << 1);
+    PutWord(h + OffDE, m.DE());
+    PutWord(h + OffBCAlt, m.BCAlt());
+    PutWord(h + OffDEAlt, m.DEAlt());
+    PutWord(h + OffHLAlt, m.HLAlt());
+    h[OffAAlt] = m.aAlt, h[OffFAlt] = m.fAlt;
+    PutWord(h + OffIY, m.iy);
+    PutWord(h + OffIX, m.ix);
+    h[OffIff1] = h[OffIff2] = m.Iff1() ? 1 : 0;
+    // Code 1 (ED 4E) has no value of its own; a real Z80 runs IM 0 there, so it is stored as 0.
+    const uint8_t mode = m.InterruptMode();
+    h[OffMode] = mode == ModeCodeIm1 ? 1 : mode == ModeCodeIm2 ? 2 : 0;
+    PutWord(h + OffExtraLength, ExtraV3);
+    PutWord(h + OffExtraPC, m.pc); // hardware 0: a 48K Spectrum
+    const uint32_t t = m.tstates % FrameTStates;
+    PutWord(h + OffTStatesLow, uint16_t(QuarterTStates - 1 - t % QuarterTStates));
+    h[OffTStatesHigh] = uint8_t((t / QuarterTStates + 3) % 4);
+    h[OffRomPaged] = h[OffRomPagedHigh] = 0xFF;
+
+    size_t size = BaseHeaderSize + 2 + ExtraV3;
+    static const uint8_t pages[3] = {8, 4, 5}; // 0x4000, 0x8000, 0xC000
+    for (uint32_t k = 0; k < 3; ++k) {
+        const uint8_t* ram = m.memory + RomSize + k * PageSize;
+        uint8_t* block = OutBuffer + size;
+        size_t length = CompressPage(ram, block + 3);
+        if (length) {
+            PutWord(block, uint16_t(length));
+        } else {
+            PutWord(block, RawBlock);
+            std::memcpy(block + 3, ram, PageSize);
+            length = PageSize;
+        }
+        block[2] = pages[k];
+        size += 3 + length;
+    }
+    return size;
+}
+
+bool SaveZ80Snapshot(const char* path) {
+    FileReplacement file;
+    if (!BeginFileReplacement(path, file)) return false;
+    const size_t size = BuildZ80();
+    return FinishFileReplacement(file, std::fwrite(OutBuffer, 1, size, file.file) == size);
+}

@@ -1,0 +1,19 @@
+// .z80 snapshots of the 48K machine: read in versions 1, 2 and 3, compressed or not; written
+// as version 3 with compressed memory blocks.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Larger files are refused unread (LoadError::TooLarge): a 48K snapshot is about 49 KB, a
+// 128K one with every page uncompressed about 130 KB.
+constexpr size_t Z80MaxFileSize = 256 * 1024;
+
+// Reads a .z80 file into the Machine and BorderLog.colour; halted is cleared, tstates kept.
+// Only a regular file is read, whole, before anything is stored.
+bool LoadZ80Snapshot(const char* path);
+// The same from bytes in memory. A damaged or cut-short file (LoadError::Damaged) or one made
+// for another machine (LoadError::OtherMachine: 16K, 128K, SamRam) changes nothing at all.
+bool LoadZ80Bytes(const uint8_t* data, size_t size);
+// Writes the Machine as a version 3 file for a 48K Spectrum. The machine is not changed (PC is
+// in the header); an existing file is replaced only once the new one is complete.
+bool SaveZ80Snapshot(const char* path);
