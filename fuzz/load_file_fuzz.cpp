@@ -1,6 +1,6 @@
 // The loader by file name: the first byte picks the extension, known or not, the rest is the
 // file. A refused file leaves the machine as it was; a snapshot ejects the tape and leaves the
-// ROM alone; a tape or recording changes nothing in the machine until it plays.
+// ROM alone; a tape or recording changes nothing in the machine until it plays, and then plays.
 #include "fuzz/fuzz_harness.h"
 #include "media/load_error.h"
 #include "media/load_file.h"
@@ -21,6 +21,8 @@ static const Extension Extensions[] = {
     {".bin", Extension::Unknown},     {".z81", Extension::Unknown},
 };
 constexpr size_t ExtensionCount = sizeof Extensions / sizeof Extensions[0];
+
+constexpr int PlayFrames = 3;
 
 static MachineState Before;
 
@@ -45,6 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         FUZZ_CHECK(ext.kind == Extension::Tape && CurrentTape);
         FUZZ_CHECK(SameState(Before));
+        // Played for a few frames: the pulses of a .tzx or the samples of a recording.
+        LoadRom();
+        PlayTape();
+        for (int frame = 0; frame < PlayFrames; ++frame) RunFrame(FrameTarget{});
     }
     CloseTape();
     return 0;
