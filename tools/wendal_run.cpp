@@ -15,7 +15,6 @@
 #include "media/load_error.h"
 #include "media/sampled_tape.h"
 #include "media/tzx_player.h"
-#include "peripherals/keyboard.h"
 #include "platform/headless/headless.h"
 #include "tools/key_chords.h"
 
