@@ -165,6 +165,28 @@ TEST_F(TzxFiles, StopBlocksStopAndBlocksThatCannotPlayTellWhy) {
     EXPECT_EQ(TzxPositionPermille(), 0);
 }
 
+TEST_F(TzxFiles, GroupsAndDescriptionsTakeNoTimeAndStopIf48KStops) {
+    Bytes custom{0x35};
+    for (char c : std::string("POKEs           ")) custom.push_back(uint8_t(c));
+    custom = Concat({custom, {2, 0, 0, 0, 'a', 'b'}});
+    ASSERT_TRUE(Open(Concat({TzxHeader(),
+                             {0x21, 1, 'g'},
+                             ToneBlock(1000, 2),
+                             {0x22},
+                             {0x31, 5, 2, 'h', 'i'},
+                             {0x32, 4, 0, 1, 0x00, 1, 'x'},
+                             {0x33, 1, 0, 0, 1},
+                             custom,
+                             {0x5A, 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20},
+                             ToneBlock(1000, 2),
+                             {0x2A, 0, 0, 0, 0},
+                             ToneBlock(1000, 2)})));
+    ExpectEdges({0, 1000, 2000, 3000}, 100, 1);
+    EXPECT_EQ(TapePlaying, 0) << "stopped by the 48K stop block";
+    EXPECT_EQ(TzxBlockIndex(), 10u);
+    ExpectEdges({0, 1000}, 100, 1); // Play goes on after it
+}
+
 TEST_F(TzxFiles, PulsesOfNoLengthAndLongLoopsStillReturnEachFrame) {
     // 65535 times 65535 pulses that last no time: they cancel in pairs and use up a bounded
     // share of each frame; the level never moves.
