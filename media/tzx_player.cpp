@@ -1,7 +1,6 @@
 #include "media/tzx_player.h"
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "core/io_bus.h"
