@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 6) return 0;
     const uint8_t flag = data[0];
     const uint16_t start = uint16_t(data[1] | data[2] << 8);
-    // At most 32 KB, so that one of three places 16 KB apart is free for the caller's code
-    // and stack.
+    // At most 32 KB, so that at least 16 KB of RAM in one piece is left for the caller's code
+    // and stack: one of the places 4 KB apart below lies inside it.
     const uint16_t length = uint16_t((data[3] | data[4] << 8) & 0x7FFF);
     const bool load = data[5] & 1;
 
@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The caller: DI; HALT at `guard`, its address on the stack at guard+16.
     uint16_t guard = 0;
-    for (uint16_t g : {0x5000, 0x9000, 0xD000}) {
+    for (uint32_t g = 0x5000; g <= 0xF000; g += 0x1000) {
         bool free = true;
-        for (uint32_t a = g; a < uint32_t(g) + 18; ++a) free = free && !InRange(a, start, length);
+        for (uint32_t a = g; a < g + 18; ++a) free = free && !InRange(a, start, length);
         if (free) {
-            guard = g;
+            guard = uint16_t(g);
             break;
         }
     }
