@@ -28,6 +28,11 @@
         }                                                                                          \
     } while (0)
 
+// True when `addr` lies in the `length` bytes from `start`, counted round the 64 KB.
+inline bool InRange(uint32_t addr, uint16_t start, uint16_t length) {
+    return uint16_t(addr - start) < length;
+}
+
 // Everything a reader may change: the register file, the 64 KB and the border colour.
 struct MachineState {
     uint8_t record[sizeof(MachineRecord)];

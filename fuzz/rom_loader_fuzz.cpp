@@ -8,10 +8,6 @@ constexpr int BootFrames = 150; // past the ROM's start-up, its system variables
 
 static MachineState Before;
 
-static bool InRange(uint32_t addr, uint16_t start, uint16_t length) {
-    return uint16_t(addr - start) < length;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 6) return 0;
     const uint8_t flag = data[0];

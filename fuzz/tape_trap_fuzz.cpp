@@ -5,11 +5,6 @@
 
 static MachineState Before;
 
-// True when `addr` lies in the `length` bytes from `start`, counted round the 64 KB.
-static bool InRange(uint32_t addr, uint16_t start, uint16_t length) {
-    return uint16_t(addr - start) < length;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 6) return 0;
     const uint8_t flag = data[0];

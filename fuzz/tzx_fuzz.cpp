@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (Machine.memory[a] == Before.memory[a]) continue;
         FUZZ_CHECK(result != TrapDeclined);
         FUZZ_CHECK(a >= 0x4000);
-        FUZZ_CHECK(uint16_t(a - start) < length);
+        FUZZ_CHECK(InRange(a, start, length));
     }
     CheckEdges();
     PlayFrames(3);

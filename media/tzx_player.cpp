@@ -308,11 +308,12 @@ bool TzxIsIn() { return TapeFromEdges; }
 
 uint32_t TzxBlockIndex() { return Tzx.block; }
 
-bool LoadTzxBytes(const uint8_t* data, size_t size) {
+// Makes the bytes the tape, taking them over, once their blocks have been read.
+static bool TakeTzx(std::vector<uint8_t>&& bytes) {
     std::vector<TzxBlock> blocks;
-    if (!ReadTzxBlocks(data, size, blocks)) return false;
+    if (!ReadTzxBlocks(bytes.data(), bytes.size(), blocks)) return false;
     Tzx = TzxPlayer();
-    Tzx.file.assign(data, data + size);
+    Tzx.file = std::move(bytes);
     Tzx.blocks = std::move(blocks);
     TapePlaying = 0;
     TapeFromEdges = 1;
@@ -321,6 +322,11 @@ bool LoadTzxBytes(const uint8_t* data, size_t size) {
     TStatesPerSample = 79, SoundShift = 0; // the sound hears the pulses at 44100 Hz
     RestartEdgeSearch();
     return true;
+}
+
+bool LoadTzxBytes(const uint8_t* data, size_t size) {
+    if (!data) return TakeTzx({});
+    return TakeTzx(std::vector<uint8_t>(data, data + size));
 }
 
 void ForgetTzx() {
@@ -344,7 +350,7 @@ bool OpenTzxTape(const char* path) {
         LastLoadError = LoadError::Unreadable;
         return false;
     }
-    if (!LoadTzxBytes(bytes.data(), bytes.size())) {
+    if (!TakeTzx(std::move(bytes))) {
         CloseTape();
         return false;
     }
