@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <vector>
 
@@ -93,9 +94,7 @@ MainWindow::MainWindow() {
     BuildMenu();
     caption = new CaptionBar(this);
     caption->hide();
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState state) {
-        OnWindowActivation(Window->isActiveWindow(), state != Qt::ApplicationActive);
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { FollowActivation(); });
     connect(qApp, &QGuiApplication::primaryScreenChanged, this,
             [](QScreen* screen) { OnDepthChanged(screen ? screen->depth() : 0); });
 }
@@ -192,13 +191,23 @@ void MainWindow::focusOutEvent(QFocusEvent* e) {
 }
 
 void MainWindow::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ActivationChange) OnWindowActivation(isActiveWindow(), false);
+    if (e->type() == QEvent::ActivationChange) FollowActivation();
     // The caption shows activation, the title and the maximise state as they change.
     if ((e->type() == QEvent::ActivationChange || e->type() == QEvent::WindowTitleChange ||
          e->type() == QEvent::EnabledChange || e->type() == QEvent::WindowStateChange) &&
         caption)
         caption->update();
     QMainWindow::changeEvent(e);
+}
+
+void MainWindow::FollowActivation() {
+    // Qt tells of the application's state and of the window's activation in an order of its
+    // own, each time with the other half of the state still old: read both as they stand, now
+    // and once more after Qt has delivered everything that came with this change.
+    OnWindowActivation(isActiveWindow(), QApplication::activeWindow() != nullptr);
+    QTimer::singleShot(0, this, [this] {
+        OnWindowActivation(isActiveWindow(), QApplication::activeWindow() != nullptr);
+    });
 }
 
 void MainWindow::resizeEvent(QResizeEvent* e) {

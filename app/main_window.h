@@ -34,6 +34,7 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenu();
     bool HandleKey(QKeyEvent* e, bool down);
+    void FollowActivation();
 
     QMap<uint16_t, QAction*> actions;
     QList<QMenu*> topMenus;

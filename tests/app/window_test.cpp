@@ -1,6 +1,7 @@
 // The main window as a person uses it: the menu and its keys, the screen modes, files opened
 // and refused, the title, and the PC keys reaching the Spectrum's keyboard.
 #include <QAction>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QTest>
 #include <cstring>
@@ -177,7 +178,10 @@ TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
     ResetSpectrum();
     EXPECT_EQ(TitleText(), "ROM - Wendal");
     AppActive = false;
+    ProgramActive = false;
     EXPECT_EQ(TitleText(), "ROM - Wendal [Paused]");
+    ProgramActive = true; // a dialog of ours
+    EXPECT_EQ(TitleText(), "ROM - Wendal");
     const std::string folder = testing::TempDir() + "/wendal-rom";
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/spectrum.rom", std::ios::binary)
@@ -190,6 +194,41 @@ TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
     ResetSpectrum();
     EXPECT_EQ(TitleName, "ROM");
     std::filesystem::remove_all(folder);
+}
+
+// Qt reports the application's state and the window's activation in either order, each while
+// the other is still old; another program must end in " [Paused]" whichever comes first.
+TEST_F(AppFixture, TitleTellsAnotherProgramFromADialogOfOurs) {
+    MainWindow* w = TheMainWindow();
+    auto settle = [w] {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return w->windowTitle().endsWith(QLatin1String(" [Paused]"));
+    };
+    auto activateMain = [&] {
+        QApplication::setActiveWindow(w);
+        EXPECT_FALSE(settle());
+        EXPECT_TRUE(AppActive.load());
+    };
+    activateMain();
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive); // the application first
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_TRUE(settle());
+    EXPECT_FALSE(AppActive.load());
+
+    activateMain();
+    QApplication::setActiveWindow(nullptr); // the window first
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_TRUE(settle());
+
+    activateMain();
+    QDialog dialog(w); // one of ours: the machine pauses, the title stays
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    EXPECT_FALSE(settle());
+    EXPECT_FALSE(AppActive.load());
+    dialog.close();
+    activateMain();
 }
 
 TEST(CommandLine, QuotesGoWhereverTheyStand) {
