@@ -109,7 +109,7 @@ void MainWindow::BuildMenu() {
             QMenu* menu = open.empty() ? menuBar()->addMenu(title) : open.back()->addMenu(title);
             if (open.empty()) topMenus << menu;
             connect(menu, &QMenu::aboutToShow, this, [] { OnMenuOpened(); });
-            connect(menu, &QMenu::aboutToHide, this, [] { OnMenuClosed(); });
+            connect(menu, &QMenu::aboutToHide, this, [this] { MenuClosed(); });
             open.push_back(menu);
             break;
         }
@@ -153,9 +153,19 @@ void MainWindow::OpenMenuBarByKeyboard() {
         popup = new QMenu(this);
         for (QMenu* m : topMenus) popup->addMenu(m);
         connect(popup, &QMenu::aboutToShow, this, [] { OnMenuOpened(); });
-        connect(popup, &QMenu::aboutToHide, this, [] { OnMenuClosed(); });
+        connect(popup, &QMenu::aboutToHide, this, [this] { MenuClosed(); });
     }
     popup->popup(mapToGlobal(QPoint(0, 0)));
+}
+
+void MainWindow::MenuClosed() {
+    OnMenuClosed();
+    // Escape in a menu the bar opened closes the menu but leaves the bar holding the keyboard,
+    // where the next Escape would only let go of it: once no menu is open, the keys come back
+    // to the window, so every Escape opens the menu and no key goes to the bar unseen.
+    QTimer::singleShot(0, this, [this] {
+        if (!QApplication::activePopupWidget() && menuBar()->hasFocus()) setFocus();
+    });
 }
 
 bool MainWindow::HandleKey(QKeyEvent* e, bool down) {

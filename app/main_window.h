@@ -35,6 +35,7 @@ class MainWindow : public QMainWindow {
     void BuildMenu();
     bool HandleKey(QKeyEvent* e, bool down);
     void FollowActivation();
+    void MenuClosed();
 
     QMap<uint16_t, QAction*> actions;
     QList<QMenu*> topMenus;

@@ -280,3 +280,20 @@ TEST_F(AppFixture, NoFramesOrTicksWhileAMenuIsOpen) {
     OnMenuClosed();
     EXPECT_TRUE(TickEnabled.load());
 }
+
+// Escape opens the menu every time, and Escape in the open menu closes it: eight in a row open
+// and close it four times.
+TEST_F(AppFixture, EveryEscapeOpensTheMenuAndTheNextClosesIt) {
+    MainWindow* w = TheMainWindow();
+    QApplication::setActiveWindow(w);
+    w->setFocus();
+    for (int i = 0; i < 8; ++i) {
+        QWidget* target = QApplication::activePopupWidget();
+        if (!target) target = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+        QTest::keyClick(target, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget() != nullptr, i % 2 == 0) << "Escape " << i + 1;
+    }
+    EXPECT_TRUE(TickEnabled.load());
+}
