@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/menu_table.h"
@@ -135,6 +136,25 @@ TEST_F(AppFixture, SpeedReadoutIsWhiteInTheCornerOnlyWhileOn) {
     EXPECT_FALSE(SpeedDisplay);
     EXPECT_EQ(whiteInCorner(), 0); // the border under it is repainted
     RunCommand(CmdSpeedDisplay);
+}
+
+// At Maximum the figure grows digits; back at True the corner must show what a fresh frame with
+// the new figure shows, with no trace of the wider one, in both window sizes.
+TEST_F(AppFixture, SpeedReadoutLeavesNoTraceOfAWiderFigure) {
+    auto frameShowing = [](uint32_t percent, bool fresh) {
+        for (int i = 0; i < SpeedHistorySize; ++i) RecordSpeed(percent);
+        if (fresh) InvalidateScreen();
+        RenderFrame();
+        int32_t pitch = 0;
+        const uint8_t* p = SurfacePixels(pitch);
+        return std::vector<uint8_t>(p, p + size_t(pitch) * size_t(FrameHeight));
+    };
+    for (uint8_t mode : {ModeWindow, ModeDoubleWindow}) {
+        SelectWindowMode(mode);
+        frameShowing(8074000, false); // wider than any strip the writers had
+        const std::vector<uint8_t> after = frameShowing(100, false);
+        EXPECT_TRUE(after == frameShowing(100, true)) << "window mode " << int(mode);
+    }
 }
 
 TEST_F(AppFixture, GreyedCommandsAreNotCarriedOut) {
