@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 #include <cstdio>
 #include <functional>
 
@@ -281,7 +282,14 @@ TEST_F(AppFixture, TapeControlOnARecordingStopsRewindsAndChangesRate) {
                     EXPECT_TRUE(ControlOf<QPushButton>(d, 1043)->isChecked());
                     EXPECT_FALSE(ControlOf<QPushButton>(d, 1044)->isChecked());
                     EXPECT_TRUE(ControlOf<QRadioButton>(d, 1049)->isChecked());
+                    // The button already down stays down, as a recorder's key does.
+                    QTest::mouseClick(ControlOf<QPushButton>(d, 1043), Qt::LeftButton);
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1043)->isChecked());
+                    EXPECT_FALSE(ControlOf<QPushButton>(d, 1044)->isChecked());
+                    EXPECT_EQ(TapePlaying, 1);
                     Click(d, 1044);
+                    Click(d, 1044);
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1044)->isChecked());
                     EXPECT_EQ(TapePlaying, 0);
                     EXPECT_FALSE(ControlOf<QPushButton>(d, 1043)->isChecked());
                     Click(d, 1031);
