@@ -1,9 +1,12 @@
 // The manual: HTML pages compiled into the program, shown in help windows of their own that
 // belong to no other window, so they stay usable beside a dialog and close with the main window.
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -161,6 +164,9 @@ void Show(QPointer<QWidget>& slot, QWidget* (*make)()) {
         slot = make();
         slot->setAttribute(Qt::WA_DeleteOnClose);
         slot->setWindowIcon(ProgramIcon());
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), slot);
+        escape->setContext(Qt::WindowShortcut);
+        QObject::connect(escape, &QShortcut::activated, slot.data(), &QWidget::close);
     }
     slot->show();
     slot->raise();
@@ -172,7 +178,13 @@ void Show(QPointer<QWidget>& slot, QWidget* (*make)()) {
 void ShowHelpTopics() { Show(TopicsWindow, MakeTopicsWindow); }
 
 void ShowSpectrumKeyboard() {
-    Show(KeyboardWindow, [] { return static_cast<QWidget*>(new KeyboardPicture); });
+    Show(KeyboardWindow, [] {
+        auto* picture = new KeyboardPicture;
+        // Whole on the screen, with room for the window manager's frame.
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            picture->resize(picture->FittedSize(screen->availableGeometry().size() * 9 / 10));
+        return static_cast<QWidget*>(picture);
+    });
 }
 
 void ShowPerformanceHelp() {
