@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "app/dialogs.h"
@@ -26,6 +27,27 @@ bool SoundAvailable = true;
 bool WindowModesAvailable = true;
 
 constexpr std::chrono::milliseconds CommandPause{50}; // every command ends with this pause
+
+namespace {
+
+bool LastSnapshotZ80; // the last snapshot opened was a .z80
+
+// ".sna" or ".z80" as the loader reads them, else "".
+std::string SnapshotExtension(const std::string& name) {
+    const std::string ext = std::filesystem::path(name).extension().string();
+    if (ext == ".sna" || ext == ".SNA") return ".sna";
+    if (ext == ".z80" || ext == ".Z80") return ".z80";
+    return std::string();
+}
+
+} // namespace
+
+std::string SaveNameFor(const std::string& name) {
+    if (name.empty() || !SnapshotExtension(name).empty()) return name;
+    return std::filesystem::path(name)
+        .replace_extension(LastSnapshotZ80 ? ".z80" : ".sna")
+        .string();
+}
 
 bool MenuItemChecked(uint16_t id) {
     switch (id) {
@@ -71,6 +93,8 @@ bool LoadNamedFile(const std::string& path) {
     }
     LoadRom(); // places the loader trap for a TAP image, removes it otherwise
     TitleName = FileTitle(path);
+    const std::string snapshot = SnapshotExtension(path);
+    if (!snapshot.empty()) LastSnapshotZ80 = snapshot == ".z80";
     return true;
 }
 
@@ -148,6 +172,7 @@ static void RunCommandNow(uint16_t id) {
             AfterFileCommand();
         break;
     case CmdSave:
+        path = SaveNameFor(path);
         if (AskSaveFileName(path))
             SaveChosenFile(path);
         else

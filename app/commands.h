@@ -23,6 +23,10 @@ bool LoadNamedFile(const std::string& path);
 bool OpenChosenFile(const std::string& path);
 // The Save command after its dialog, the same way.
 bool SaveChosenFile(const std::string& path);
+// The name the Save dialog shows first: `name` when it is a snapshot's, else the same name with
+// the snapshot extension (".z80" when the last snapshot opened was one, else ".sna"), so that a
+// save never replaces a tape or recording.
+std::string SaveNameFor(const std::string& name);
 
 // Tells, once, of each stop of the tape at a block it cannot play; called after every frame.
 void ReportTapeStop();

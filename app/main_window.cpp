@@ -74,6 +74,10 @@ bool RunFileDialog(bool save, std::string& path) {
                                     : QStringLiteral("sna"));
     });
     if (!path.empty()) dialog.selectFile(QString::fromStdString(path));
+    if (save && QString::fromStdString(path).endsWith(QLatin1String(".z80"), Qt::CaseInsensitive)) {
+        dialog.selectNameFilter(QString::fromLatin1(SaveFilters[1])); // the name's own type
+        dialog.setDefaultSuffix(QStringLiteral("z80"));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     path = dialog.selectedFiles().first().toStdString();
     return true;

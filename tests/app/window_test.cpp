@@ -2,6 +2,7 @@
 // and refused, the title, and the PC keys reaching the Spectrum's keyboard.
 #include <QAction>
 #include <QDialog>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QTest>
 #include <cstring>
@@ -192,6 +193,33 @@ TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
     ASSERT_TRUE(OpenChosenFile(snapshot));
     EXPECT_EQ(Machine.memory[0x056A], BuiltinRom[0x056A]); // the trap is gone with the tape
     std::filesystem::remove(snapshot);
+}
+
+// The name the Save dialog offers first, read off the open dialog, which is then cancelled.
+std::string OfferedSaveName() {
+    std::string offered;
+    QTimer::singleShot(0, [&offered] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            offered = FileTitle(dialog->selectedFiles().value(0).toStdString());
+            dialog->reject();
+        }
+    });
+    RunCommand(CmdSave);
+    return offered;
+}
+
+// After a tape or recording the Save dialog never offers its name, which a snapshot would
+// overwrite: the snapshot extension replaces it, .z80 when the last snapshot opened was one.
+TEST_F(AppFixture, SaveOffersASnapshotNameAfterARecording) {
+    ASSERT_TRUE(OpenChosenFile(DataFile("hello-11025.wav")));
+    EXPECT_EQ(OfferedSaveName(), "hello-11025.sna");
+    const std::string z80 = testing::TempDir() + "/wendal-offer.z80";
+    ASSERT_TRUE(SaveChosenFile(z80));
+    EXPECT_EQ(OfferedSaveName(), "wendal-offer.z80");
+    ASSERT_TRUE(OpenChosenFile(z80));
+    ASSERT_TRUE(OpenChosenFile(DataFile("hello.tap")));
+    EXPECT_EQ(OfferedSaveName(), "hello.z80");
+    std::filesystem::remove(z80);
 }
 
 TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
