@@ -1,8 +1,6 @@
 #include "app/commands.h"
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "app/dialogs.h"
 #include "app/menu_table.h"
@@ -25,8 +23,6 @@
 std::string FileName;
 bool SoundAvailable = true;
 bool WindowModesAvailable = true;
-
-constexpr std::chrono::milliseconds CommandPause{50}; // every command ends with this pause
 
 namespace {
 
@@ -132,6 +128,7 @@ void SelectWindowMode(uint8_t mode) {
     DisplayMode = mode;
     SwitchDisplayMode();
     UpdateCaptionStyle();
+    KeepWindowOnScreen(); // the 2x2 window can reach past the bottom of a small screen
     TickEnabled = true;
     RefreshMenu();
 }
@@ -229,7 +226,5 @@ static void RunCommandNow(uint16_t id) {
 }
 
 void RunCommand(uint16_t id) {
-    if (!MenuItemEnabled(id)) return;
-    RunCommandNow(id);
-    std::this_thread::sleep_for(CommandPause);
+    if (MenuItemEnabled(id)) RunCommandNow(id);
 }

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QUrl>
@@ -121,7 +122,11 @@ QWidget* MakeTopicsWindow() {
     splitter->addWidget(tabs);
     splitter->addWidget(browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({230, 530});
+    // The contents pane as wide as its longest title, with room for a scroll bar.
+    const int pane = contents->sizeHintForColumn(0) + 2 * contents->frameWidth() +
+                     contents->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24;
+    tabs->setMinimumWidth(pane);
+    splitter->setSizes({pane, 530});
     auto* layout = new QHBoxLayout(window);
     layout->addWidget(splitter);
     auto open = [browser](QListWidgetItem* item) {
@@ -144,7 +149,7 @@ QWidget* MakeTopicsWindow() {
     QObject::connect(filter, &QLineEdit::returnPressed,
                      [index, open] { open(index->currentItem()); });
     browser->setSource(PageUrl("contents.html"));
-    window->resize(760, 520);
+    window->resize(pane + 560, 520);
     return window;
 }
 

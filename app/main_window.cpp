@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 #include "app/caption_bar.h"
@@ -65,6 +66,8 @@ bool RunFileDialog(bool save, std::string& path) {
                                     : QStringLiteral("Open Snapshot / Tape"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The descriptions name the extensions already: the patterns are not shown a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(save ? FilterList(SaveFilters) : FilterList(OpenFilters));
     dialog.setDefaultSuffix(QStringLiteral("sna"));
     QObject::connect(&dialog, &QFileDialog::filterSelected, [&dialog](const QString& filter) {
@@ -252,6 +255,19 @@ void MainWindow::ApplyCaptionStyle() {
     activateWindow(); // the frame change took the window down; the user was working in it
 }
 
+void MainWindow::KeepOnScreen() {
+    QScreen* display = screen();
+    if (!display || isFullScreen() || !isVisible()) return;
+    const QRect area = display->availableGeometry();
+    // The frame the window manager adds is as thick as before the new size.
+    const QRect frame = frameGeometry(), inner = geometry();
+    const QSize outer(width() + frame.width() - inner.width(),
+                      height() + frame.height() - inner.height());
+    const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - outer.width()));
+    const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - outer.height()));
+    if (x != frame.left() || y != frame.top()) move(x, y); // the frame's top left corner
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
     CloseHelpWindows();
     RequestQuit(0);
@@ -299,4 +315,8 @@ void CloseMainWindow() {
 
 void UpdateCaptionStyle() {
     if (Window) Window->ApplyCaptionStyle();
+}
+
+void KeepWindowOnScreen() {
+    if (Window) Window->KeepOnScreen();
 }

@@ -89,12 +89,13 @@ int MainLoop() {
         QCoreApplication::processEvents(QEventLoop::AllEvents); // everything pending first
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (QuitRequested) return QuitCode;
-        ShowPendingVideoWarning();
         if (!AppActive.load() || !TickEnabled.load()) {
             std::this_thread::sleep_for(PausedSleep);
             continue;
         }
         RunDesktopFrame();
         ReportTapeStop();
+        // After a frame: the window is then placed and shown, and the warning centres on it.
+        ShowPendingVideoWarning();
     }
 }

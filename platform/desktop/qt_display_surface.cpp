@@ -1,5 +1,5 @@
 // The frame surface as a QImage in the desktop's own pixel format, painted 1:1 into the
-// window, or as a palettised 640 x 480 image scaled to the screen's height in fullscreen.
+// window, or as a palettised 640 x 480 image scaled by a whole number in fullscreen.
 #include <QGuiApplication>
 #include <QImage>
 #include <QMainWindow>
@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -80,9 +81,13 @@ void ScreenWidget::paintEvent(QPaintEvent*) {
         painter.drawImage(0, 0, Image);
         return;
     }
-    // The 640 x 480 picture at the screen's height, centred, black bars, square pixels.
-    const int h = height(), w = h * 4 / 3;
-    const QRect target((width() - w) / 2, 0, w, h);
+    // The 640 x 480 picture at the largest whole multiple that fits, centred in black bars: every
+    // Spectrum row then covers the same number of screen rows, and the TV look darkens the same
+    // half of each. Only a screen smaller than the picture gets it shrunk.
+    const int scale = std::min(width() / Image.width(), height() / Image.height());
+    const QSize size =
+        scale >= 1 ? Image.size() * scale : Image.size().scaled(this->size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
     painter.fillRect(rect(), Qt::black);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(target, Image);

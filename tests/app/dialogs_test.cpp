@@ -163,26 +163,30 @@ TEST_F(AppFixture, PokeWritesAcceptedNumbersAndRefusesTheRest) {
 
 TEST_F(AppFixture, SoundSlidersSetTheSettingsOnClosing) {
     Settings.volume = 20, Settings.tapeVolume = 30, Settings.soundBuffers = 10;
-    const std::string title =
-        DriveDialog([] { RunCommand(CmdSoundSettings); },
-                    [](QDialog* d) {
-                        auto* volume = ControlOf<QSlider>(d, 1018);
-                        auto* tape = ControlOf<QSlider>(d, 1019);
-                        auto* buffers = ControlOf<QSlider>(d, 1020);
-                        EXPECT_EQ(volume->value(), 20);
-                        EXPECT_EQ(tape->value(), 30);
-                        EXPECT_EQ(buffers->value(), 10);
-                        EXPECT_EQ(volume->maximum(), 63);
-                        EXPECT_EQ(volume->tickInterval(), 8);
-                        EXPECT_EQ(buffers->maximum(), 50);
-                        EXPECT_EQ(buffers->tickInterval(), 5);
-                        EXPECT_EQ(buffers->pageStep(), 5);
-                        volume->setValue(99); // beyond the range: the slider's end
-                        tape->setValue(7);
-                        buffers->setValue(0);
-                        Settings.volume = 1; // nothing is taken before the dialog closes
-                        d->close();
-                    });
+    const std::string title = DriveDialog(
+        [] { RunCommand(CmdSoundSettings); },
+        [](QDialog* d) {
+            auto* volume = ControlOf<QSlider>(d, 1018);
+            auto* tape = ControlOf<QSlider>(d, 1019);
+            auto* buffers = ControlOf<QSlider>(d, 1020);
+            EXPECT_EQ(volume->value(), 20);
+            EXPECT_EQ(tape->value(), 30);
+            EXPECT_EQ(buffers->value(), 10);
+            EXPECT_EQ(volume->maximum(), 63);
+            EXPECT_EQ(volume->tickInterval(), 8);
+            EXPECT_EQ(buffers->maximum(), 50);
+            EXPECT_EQ(buffers->tickInterval(), 5);
+            EXPECT_EQ(buffers->pageStep(), 5);
+            volume->setValue(99); // beyond the range: the slider's end
+            tape->setValue(7);
+            for (auto [slider, shown] :
+                 {std::pair{1018, "63"}, {1019, "7"}, {1020, "10"}}) // beside each, its value
+                EXPECT_EQ(d->findChild<QLabel*>(ControlName(slider) + "Value")->text(),
+                          QLatin1String(shown));
+            buffers->setValue(0);
+            Settings.volume = 1; // nothing is taken before the dialog closes
+            d->close();
+        });
     EXPECT_EQ(title, "Sound Settings");
     EXPECT_EQ(Settings.volume, 63);
     EXPECT_EQ(Settings.tapeVolume, 7);

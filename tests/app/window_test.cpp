@@ -1,9 +1,11 @@
 // The main window as a person uses it: the menu and its keys, the screen modes, files opened
 // and refused, the title, and the PC keys reaching the Spectrum's keyboard.
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTest>
 #include <cstring>
 #include <filesystem>
@@ -115,10 +117,37 @@ TEST_F(AppFixture, ScreenModesSizeThePictureAndMoveTheCheckMark) {
     const uint8_t* pixels = SurfacePixels(pitch);
     for (int x = 0; x < 640; x += 7) ASSERT_EQ(pixels[pitch * 101 + x] % 10, 0) << x;
     EXPECT_EQ(pixels[pitch * 100 + 5], 10 + 7); // white border, colour 7 at entry 17
+    // On the screen every Spectrum row covers as many lit rows as black ones: a whole-number
+    // scale, whatever the screen's size.
+    TheMainWindow()->resize(1024, 768); // a screen of 768 lines: 1.6 times the picture
+    const QImage shown = DesktopScreenWidget()->grab().toImage();
+    int border = 0; // a column of the left border, right of the black bar
+    while (border < shown.width() && qGray(shown.pixel(border, shown.height() / 2)) == 0 &&
+           qGray(shown.pixel(border, shown.height() / 2 + 1)) == 0)
+        ++border;
+    border += 4;
+    std::vector<int> runs{0};
+    bool lit = false;
+    for (int y = 0; y < shown.height(); ++y) {
+        const bool now = qGray(shown.pixel(border, y)) > 0;
+        if (now != lit && runs.back() > 0) runs.push_back(0);
+        lit = now;
+        ++runs.back();
+    }
+    ASSERT_GT(runs.size(), 400u); // the bars above and below, and 240 lit and black pairs
+    for (size_t i = 2; i + 2 < runs.size(); ++i) ASSERT_EQ(runs[i], runs[1]) << "run " << i;
 
     OnKey(VkEnter, true, true); // Alt+Enter, Alt let go first
     OnKey(VkEnter, false, false);
     EXPECT_EQ(DisplayMode, ModeWindow);
+}
+
+TEST_F(AppFixture, TheLargerWindowStaysWholeOnTheScreen) {
+    MainWindow* w = TheMainWindow();
+    const QRect area = w->screen()->availableGeometry();
+    w->move(area.left() + 10, area.bottom() - 300);
+    RunCommand(CmdWindow2x2);
+    EXPECT_TRUE(area.contains(w->frameGeometry())) << w->frameGeometry().y();
 }
 
 TEST_F(AppFixture, SpeedReadoutIsWhiteInTheCornerOnlyWhileOn) {
@@ -210,6 +239,21 @@ std::string OfferedSaveName() {
 
 // After a tape or recording the Save dialog never offers its name, which a snapshot would
 // overwrite: the snapshot extension replaces it, .z80 when the last snapshot opened was one.
+TEST_F(AppFixture, FileTypesAreNamedOnce) {
+    QStringList types;
+    QTimer::singleShot(0, [&types] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                for (int i = 0; i < combo->count(); ++i) types << combo->itemText(i);
+            dialog->reject();
+        }
+    });
+    RunCommand(CmdOpen);
+    ASSERT_EQ(types.size(), 6);
+    EXPECT_EQ(types[0].toStdString(), "All Spectrum Files (.sna;.z80;.tap;.tzx;.wav;.raw)");
+    EXPECT_EQ(types[5].toStdString(), "All Files (*.*)");
+}
+
 TEST_F(AppFixture, SaveOffersASnapshotNameAfterARecording) {
     ASSERT_TRUE(OpenChosenFile(DataFile("hello-11025.wav")));
     EXPECT_EQ(OfferedSaveName(), "hello-11025.sna");
