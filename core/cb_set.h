@@ -83,19 +83,23 @@ CORE_INLINE void ExecuteCB(HotState& hot) {
         reg = Modify(op, reg);
 }
 
-// The displacement comes before the operation byte, and neither counts R. Only operation bytes
-// of the memory column do anything; the rest only take their time.
+// The displacement comes before the operation byte, and neither counts R. Every operation byte
+// works on the byte at (X+d); a rotate, shift, RES or SET whose operand field names a register
+// also leaves its result in that register (H and L are the real ones), even when the ROM rule
+// discards the write. BIT tests the byte whatever the field.
 CORE_INLINE void ExecuteIndexedCB(HotState& hot, uint16_t x) {
     int8_t d = int8_t(FetchByte(hot));
     uint8_t op = FetchByte(hot);
     hot.opcode = op;
-    // With the prefix: 23 T-states for a change, 20 for BIT, 16 for the rest.
-    hot.tstates += CbCycles[op] + 4u;
-    if ((op & 7) != 6) return;
+    // With the prefix: 23 T-states for a change, 20 for BIT, in every operand column.
+    hot.tstates += CbCycles[(op & 0xF8) | 6] + 4u;
     uint16_t addr = uint16_t(x + d);
     uint8_t v = ReadByte(hot, addr);
-    if (IsBit(op))
+    if (IsBit(op)) {
         BitTest((op >> 3) & 7, v);
-    else
-        WriteByte(hot, addr, Modify(op, v));
+        return;
+    }
+    uint8_t r = Modify(op, v);
+    WriteByte(hot, addr, r);
+    if ((op & 7) != 6) Register(op & 7) = r;
 }
