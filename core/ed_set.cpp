@@ -8,6 +8,31 @@
 #include "core/io_bus.h"
 #include "core/machine.h"
 
+// The ED set's map, row by the high nibble of the byte after ED and column by its low one; "-" is
+// a two-byte no-op. IM 0/1 is the mode in which the frame interrupt is not taken; TRAP is the
+// tape loader's trap.
+// clang-format off
+const char* const EdMap[256] = {
+//  x0          x1           x2           x3            x4     x5      x6      x7        x8          x9           xA           xB            xC     xD      xE        xF
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 0x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 1x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 2x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 3x
+    "IN B,(C)", "OUT (C),B", "SBC HL,BC", "LD (nn),BC", "NEG", "RETN", "IM 0", "LD I,A", "IN C,(C)", "OUT (C),C", "ADC HL,BC", "LD BC,(nn)", "NEG", "RETI", "IM 0/1", "LD R,A", // 4x
+    "IN D,(C)", "OUT (C),D", "SBC HL,DE", "LD (nn),DE", "NEG", "RETN", "IM 1", "LD A,I", "IN E,(C)", "OUT (C),E", "ADC HL,DE", "LD DE,(nn)", "NEG", "RETN", "IM 2",   "LD A,R", // 5x
+    "IN H,(C)", "OUT (C),H", "SBC HL,HL", "LD (nn),HL", "NEG", "RETN", "IM 0", "RRD",    "IN L,(C)", "OUT (C),L", "ADC HL,HL", "LD HL,(nn)", "NEG", "RETN", "IM 0/1", "RLD", // 6x
+    "IN (C)",   "OUT (C),0", "SBC HL,SP", "LD (nn),SP", "NEG", "RETN", "IM 1", "-",      "IN A,(C)", "OUT (C),A", "ADC HL,SP", "LD SP,(nn)", "NEG", "RETN", "IM 2",   "-", // 7x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 8x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 9x
+    "LDI",      "CPI",       "INI",       "OUTI",       "-",   "-",    "-",    "-",      "LDD",      "CPD",       "IND",       "OUTD",       "-",   "-",    "-",      "-", // Ax
+    "LDIR",     "CPIR",      "INIR",      "OTIR",       "-",   "-",    "-",    "-",      "LDDR",     "CPDR",      "INDR",      "OTDR",       "-",   "-",    "-",      "-", // Bx
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // Cx
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // Dx
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // Ex
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "TRAP", // Fx
+};
+// clang-format on
+
 // The trap sits at 0x056A in the ROM's tape loader; 0x05E2 is the RET that ends that routine.
 constexpr uint16_t TrapReturnPc = 0x056C;
 constexpr uint16_t LoaderExit = 0x05E2;
