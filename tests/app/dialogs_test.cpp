@@ -180,9 +180,10 @@ TEST_F(AppFixture, SoundSlidersSetTheSettingsOnClosing) {
             volume->setValue(99); // beyond the range: the slider's end
             tape->setValue(7);
             for (auto [slider, shown] :
-                 {std::pair{1018, "63"}, {1019, "7"}, {1020, "10"}}) // beside each, its value
-                EXPECT_EQ(d->findChild<QLabel*>(ControlName(slider) + "Value")->text(),
-                          QLatin1String(shown));
+                 {std::pair{1018, "63"}, {1019, "7"}, {1020, "10"}}) { // beside each, its value
+                const auto* value = d->findChild<QLabel*>(ControlName(slider) + "Value");
+                EXPECT_EQ(value ? value->text().toStdString() : "no value shown", shown);
+            }
             buffers->setValue(0);
             Settings.volume = 1; // nothing is taken before the dialog closes
             d->close();
