@@ -253,6 +253,16 @@ KeyboardPicture() {
     echo "keyboard picture at $x,$y, $w x $h"
     [ $((x + w)) -le 1024 ] && [ $((y + h)) -le 768 ] && [ $x -ge 0 ] && [ $y -ge 0 ] ||
         Fail "the keyboard picture reaches off the screen"
+    # The key faces' bounding box: inside the window with a margin all round (nothing cut off),
+    # in the proportions of the picture drawn at its natural size (759 x 274).
+    import -window "$kb" "$WORK/keyboard.png" 2>/dev/null || Fail "could not capture the keyboard"
+    eval "$(convert "$WORK/keyboard.png" -alpha off -fuzz 4% +transparent '#37373C' -trim \
+        -format 'kw=%w kh=%h kx=%X ky=%Y' info: | tr -d +)"
+    echo "key faces $kw x $kh at $kx,$ky in the $w x $h window"
+    [ "$kx" -gt 0 ] && [ "$ky" -gt 0 ] && [ $((kx + kw)) -lt "$w" ] && [ $((ky + kh)) -lt "$h" ] ||
+        Fail "keys of the picture are cut off"
+    [ $((kw * 274 * 100 / (kh * 759))) -ge 95 ] && [ $((kw * 274 * 100 / (kh * 759))) -le 105 ] ||
+        Fail "the keyboard picture is out of proportion"
     xdotool windowactivate --sync "$kb"
     Press Escape
     WaitFor 10 eval '! xwininfo -id $kb 2>/dev/null | grep -q IsViewable' ||
