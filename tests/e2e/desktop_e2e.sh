@@ -13,7 +13,7 @@ TAPE=$DATA/hello.tap
 MASK='rectangle 200,208 319,239'
 
 command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit $SKIP; }
-for tool in openbox xdotool xwininfo xprop import convert compare; do
+for tool in openbox xdotool xwininfo xprop xmessage import convert compare; do
     command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
 done
 
