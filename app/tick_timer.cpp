@@ -2,31 +2,55 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
 #include "app/run_state.h"
+#include "app/tick_schedule.h"
 
 namespace {
 
-constexpr std::chrono::milliseconds TickPeriod{20};
-
 std::thread TickThread;
 std::atomic<bool> TickThreadRunning{false};
+std::atomic<int64_t> LastDue{0};
+// The main loop sleeps on this until a tick lets the next frame start.
+std::mutex TickMutex;
+std::condition_variable TickSignal;
+constexpr std::chrono::milliseconds LongestWait{100};
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point TimeOf(int64_t ns) {
+    return Clock::time_point(std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(ns)));
+}
 
 void TickLoop() {
-    auto next = std::chrono::steady_clock::now() + TickPeriod;
+    TickSchedule schedule = StartTickSchedule(SteadyNowNs());
     while (TickThreadRunning.load()) {
-        std::this_thread::sleep_until(next);
-        TimerTick();
-        next += TickPeriod;
-        // After a long stall (a suspended machine) start afresh rather than tick in a burst.
-        const auto now = std::chrono::steady_clock::now();
-        if (now - next > 10 * TickPeriod) next = now + TickPeriod;
+        std::this_thread::sleep_until(TimeOf(schedule.nextDue));
+        int64_t due = 0;
+        int ticks = TakeDueTicks(schedule, SteadyNowNs(), due);
+        if (ticks == 0) continue;
+        while (ticks-- > 0) TimerTick();
+        LastDue.store(due);
+        // Taking the lock orders this tick after a waiter's look at the counters.
+        { std::lock_guard<std::mutex> lock(TickMutex); }
+        TickSignal.notify_all();
     }
 }
 
+bool TicksCaughtUp() { return FrameCount.load() <= TickCount.load(); }
+
 } // namespace
+
+int64_t SteadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+int64_t LastTickDueNs() { return LastDue.load(); }
 
 bool StartTickTimer() {
     if (TickThreadRunning.load()) return true;
@@ -43,4 +67,11 @@ bool StartTickTimer() {
 void StopTickTimer() {
     if (!TickThreadRunning.exchange(false)) return;
     if (TickThread.joinable()) TickThread.join();
+}
+
+bool WaitForTicks() {
+    if (TicksCaughtUp()) return false;
+    std::unique_lock<std::mutex> lock(TickMutex);
+    TickSignal.wait_for(lock, LongestWait, TicksCaughtUp);
+    return true;
 }
