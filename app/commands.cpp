@@ -107,7 +107,7 @@ void ReportTapeStop() {
 }
 
 void SelectWindowMode(uint8_t mode) {
-    if (DisplayMode == mode) return;
+    // The mode already chosen is set up again: a window resized by hand takes its size back.
     TickEnabled = false;
     DisplayMode = mode;
     SwitchDisplayMode();

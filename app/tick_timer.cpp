@@ -23,7 +23,8 @@ constexpr std::chrono::milliseconds LongestWait{100};
 using Clock = std::chrono::steady_clock;
 
 Clock::time_point TimeOf(int64_t ns) {
-    return Clock::time_point(std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(ns)));
+    return Clock::time_point(
+        std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(ns)));
 }
 
 void TickLoop() {
@@ -31,13 +32,8 @@ void TickLoop() {
     while (TickThreadRunning.load()) {
         std::this_thread::sleep_until(TimeOf(schedule.nextDue));
         int64_t due = 0;
-        int ticks = TakeDueTicks(schedule, SteadyNowNs(), due);
-        if (ticks == 0) continue;
-        while (ticks-- > 0) TimerTick();
-        LastDue.store(due);
-        // Taking the lock orders this tick after a waiter's look at the counters.
-        { std::lock_guard<std::mutex> lock(TickMutex); }
-        TickSignal.notify_all();
+        const int ticks = TakeDueTicks(schedule, SteadyNowNs(), due);
+        if (ticks > 0) DeliverTicks(ticks, due);
     }
 }
 
@@ -51,6 +47,14 @@ int64_t SteadyNowNs() {
 }
 
 int64_t LastTickDueNs() { return LastDue.load(); }
+
+void DeliverTicks(int ticks, int64_t due) {
+    while (ticks-- > 0) TimerTick();
+    LastDue.store(due);
+    // Taking the lock orders this tick after a waiter's look at the counters.
+    { std::lock_guard<std::mutex> lock(TickMutex); }
+    TickSignal.notify_all();
+}
 
 bool StartTickTimer() {
     if (TickThreadRunning.load()) return true;

@@ -93,11 +93,10 @@ bool FormatOfDepth(int depth, QImage::Format& format) {
 void PaintWindowPicture(QWidget* widget, QPainter& painter) {
     const qreal ratio = widget->devicePixelRatioF();
     const int width = qRound(widget->width() * ratio), height = qRound(widget->height() * ratio);
-    const SurfacePlacement place =
-        PlacementRule ? PlacementRule(width, height, Image.width(), Image.height())
-                      : SurfacePlacement{0, 0, 1};
-    const QRect target(place.x, place.y, Image.width() * place.scale,
-                       Image.height() * place.scale);
+    const SurfacePlacement place = PlacementRule
+                                       ? PlacementRule(width, height, Image.width(), Image.height())
+                                       : SurfacePlacement{0, 0, 1};
+    const QRect target(place.x, place.y, Image.width() * place.scale, Image.height() * place.scale);
     painter.scale(1 / ratio, 1 / ratio);
     for (const QRect& bar : QRegion(0, 0, width, height).subtracted(target))
         painter.fillRect(bar, Qt::black);

@@ -40,7 +40,9 @@ void EndWindow(SoundQueue& q) {
     if (!q.ranDryInWindow) {
         if (q.cushion > BaseCushionBlocks) --q.cushion;
         const uint32_t needed = uint32_t((q.cushion - 1) * WaveBlockBytes);
-        q.skipSteadyBlock = q.lowWater != UINT32_MAX && q.lowWater >= needed + WaveBlockBytes;
+        q.steadyBlocksToSkip = q.lowWater == UINT32_MAX || q.lowWater < needed
+                                   ? 0
+                                   : int((q.lowWater - needed) / WaveBlockBytes);
     }
     StartWindow(q);
 }
@@ -63,7 +65,7 @@ void ClearSoundQueue(SoundQueue& q) {
     q.started = false;
     q.cushion = BaseCushionBlocks;
     q.taken = q.firstQueuedAt = q.dryAt = 0;
-    q.skipSteadyBlock = false;
+    q.steadyBlocksToSkip = 0;
     q.lastSample = Silence;
     StartWindow(q);
 }
@@ -95,9 +97,9 @@ void TakeSoundSamples(SoundQueue& q, uint8_t* out, int length) {
             continue;
         }
         const uint8_t* block = q.blocks[q.order[q.head]];
-        if (q.headPosition == 0 && q.skipSteadyBlock && q.count > 1 &&
+        if (q.headPosition == 0 && q.steadyBlocksToSkip > 0 && q.count > 1 &&
             SteadyAtLastLevel(q, block)) {
-            q.skipSteadyBlock = false;
+            --q.steadyBlocksToSkip;
             FinishHead(q);
             continue;
         }

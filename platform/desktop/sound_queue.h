@@ -5,9 +5,10 @@
 // the oldest has waited for all but one of them. A dry spell shorter than a pause (a frame made
 // late by a busy machine) grows the cushion by a block, so the next stall of that length is
 // covered. After five seconds without running dry the cushion shrinks by a block back towards
-// three, and while the queue holds a whole block more than the cushion needs (the device's clock
-// slower than the frames', or a shrunk cushion), a block of unchanging level is skipped: the only
-// kind whose loss cannot be heard. So latency stays near 60 ms on a quiet machine.
+// three, and for each whole block the queue held beyond what the cushion needs (the device's
+// clock slower than the frames', a device that stalled, a shrunk cushion), a block of unchanging
+// level is skipped: the only kind whose loss cannot be heard. So latency stays near 60 ms on a
+// quiet machine.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -30,8 +31,8 @@ struct SoundQueue {
     uint64_t windowStart;                 // `taken` when the current five seconds began
     uint32_t lowWater;                    // fewest samples queued at a take in those seconds
     bool ranDryInWindow;
-    bool skipSteadyBlock;  // the queue holds a block more than it needs
-    uint8_t lastSample;    // the last sample handed on
+    int steadyBlocksToSkip;          // whole blocks the queue holds beyond what it needs
+    uint8_t lastSample;              // the last sample handed on
     std::atomic<uint32_t> underruns; // times the queue ran dry while playing
 };
 

@@ -1,7 +1,12 @@
 // The 20 ms tick, the frame counter and the speed figure they give.
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "app/pacing_stats.h"
 #include "app/run_state.h"
+#include "app/tick_schedule.h"
+#include "app/tick_timer.h"
 #include "display/speed_display.h"
 
 namespace {
@@ -80,4 +85,65 @@ TEST(SpeedReadout, EmptySlotsCountAsZeroAndTheMeanTruncates) {
     EXPECT_EQ(AverageSpeed(), 99); // 4999 / 50
     for (int i = 0; i < 50; ++i) RecordSpeed(0);
     EXPECT_EQ(AverageSpeed(), 0);
+}
+
+// ---- The tick schedule on a fake clock (milliseconds written out as nanoseconds) -------------
+
+namespace {
+constexpr int64_t Ms = 1'000'000;
+} // namespace
+
+TEST(TickSchedule, EarlyWakesTickNotLateOnesKeepTheCadence) {
+    TickSchedule s = StartTickSchedule(1000 * Ms);
+    int64_t due = 0;
+    EXPECT_EQ(TakeDueTicks(s, 1019 * Ms, due), 0); // woken early: no tick
+    EXPECT_EQ(TakeDueTicks(s, 1020 * Ms, due), 1);
+    EXPECT_EQ(due, 1020 * Ms);
+    EXPECT_EQ(TakeDueTicks(s, 1043 * Ms, due), 1); // 3 ms late
+    EXPECT_EQ(due, 1040 * Ms);                     // still counted from when it was due
+    EXPECT_EQ(s.nextDue, 1060 * Ms);               // and the next one not moved
+}
+
+TEST(TickSchedule, MissedTicksAreCaughtUpButALongStallStartsAfresh) {
+    TickSchedule s = StartTickSchedule(0);
+    int64_t due = 0;
+    EXPECT_EQ(TakeDueTicks(s, 75 * Ms, due), 3); // 20, 40 and 60 all due
+    EXPECT_EQ(due, 60 * Ms);
+    EXPECT_EQ(s.nextDue, 80 * Ms);
+    // Ten periods is still a catch-up; beyond that (a suspended machine) one tick, from now.
+    EXPECT_EQ(TakeDueTicks(s, 80 * Ms + 9 * 20 * Ms, due), 10);
+    EXPECT_EQ(TakeDueTicks(s, 5000 * Ms, due), 1);
+    EXPECT_EQ(due, 5000 * Ms);
+    EXPECT_EQ(s.nextDue, 5020 * Ms);
+    int total = 0;
+    for (int64_t t = 5020; t < 6020; t += 7) total += TakeDueTicks(s, t * Ms, due);
+    EXPECT_EQ(total, 50); // a second of uneven wake-ups, fifty ticks
+}
+
+TEST_F(Pacing, TheWaitLastsUntilTheTickThatCatchesUp) {
+    StopTickTimer(); // this test delivers the ticks
+    FrameCount = 5;
+    TickCount = 5;
+    EXPECT_FALSE(WaitForTicks()); // level: no wait
+    FrameCount = 6;
+    std::thread tick([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        DeliverTicks(1, 1234); // what the tick thread does when a tick falls due
+    });
+    EXPECT_TRUE(WaitForTicks());
+    EXPECT_EQ(TickCount.load(), 6u); // it did not return before the tick
+    EXPECT_EQ(LastTickDueNs(), 1234);
+    tick.join();
+    StartTickTimer();
+}
+
+TEST(PacingStats, PercentilesComeFromTheCountedLateness) {
+    ClearPacingStats();
+    EXPECT_EQ(LatenessPercentileUs(0.5), 0);
+    for (int i = 0; i < 98; ++i) CountLateness(120'000); // 0.12 ms: the 0.10-0.15 bin
+    CountLateness(4'000'000);
+    CountLateness(900'000'000); // beyond the last bin
+    EXPECT_EQ(LatenessPercentileUs(0.5), 150);
+    EXPECT_EQ(LatenessPercentileUs(0.99), 4050);
+    EXPECT_EQ(LatenessPercentileUs(1.0), 50000);
 }

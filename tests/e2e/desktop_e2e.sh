@@ -80,6 +80,26 @@ StartWendal() {
     xdotool windowactivate --sync "$WIN"
 }
 
+# The picture in a client area resized by hand: at the largest whole scale that fits, centred,
+# black bars round it. SCALE X Y: where it should be within the picture area under the menu.
+CaptureScaled() {
+    local out=$1 scale=$2 x=$3 y=$4 width height
+    import -window "$WIN" "$WORK/window.png" 2>/dev/null || return 1
+    # Shrunk back by sampling one pixel of every SCALE x SCALE square: exactly the picture.
+    convert "$WORK/window.png" -crop $((320 * scale))x$((240 * scale))+$x+$((menu + y)) +repage \
+        -sample $((100 / scale))% -fill black -draw "$MASK" "$out"
+    # The bars: everything of the picture area left of and above the picture is black.
+    width=$(ClientSize | cut -dx -f1); height=$(($(ClientSize | cut -dx -f2) - menu))
+    convert "$WORK/window.png" -crop ${x}x${height}+0+$menu +repage "$WORK/bar-left.png"
+    convert "$WORK/window.png" -crop ${width}x${y}+0+$menu +repage "$WORK/bar-top.png"
+}
+
+ScaledMatches() {
+    CaptureScaled "$WORK/scaled.png" "$2" "$3" "$4" &&
+        [ "$(DiffCount "$WORK/scaled.png" "$1")" = 0 ] &&
+        [ "$(convert "$WORK/bar-left.png" "$WORK/bar-top.png" -append -format '%[fx:maxima]' info:)" = 0 ]
+}
+
 # Waits for the window to show the reference, then reports the final difference.
 ExpectPicture() {
     local ref=$1 what=$2 count
@@ -136,6 +156,15 @@ ExpectPicture "$WORK/loaded.png" "after LOAD \"\""
 
 xdotool key F6
 ExpectClient "640x$((menu + 480))"
+xdotool key F5
+ExpectClient "320x$((menu + 240))"
+
+# Resized by hand to a picture area of 700 x 500: twice the size, bars 30 and 10 pixels wide.
+xdotool windowsize "$WIN" 700 $((menu + 500))
+ExpectClient "700x$((menu + 500))"
+WaitFor 60 ScaledMatches "$WORK/loaded.png" 2 30 10 ||
+    Fail "the resized window does not show the renderer's picture twice the size in black bars"
+echo "resized to 700x$((menu + 500)): the renderer's picture at 2x, black bars round it"
 xdotool key F5
 ExpectClient "320x$((menu + 240))"
 
