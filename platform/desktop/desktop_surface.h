@@ -22,6 +22,6 @@ struct SurfacePlacement {
 // The rule that places the window's picture in an area of the given size; until one is set the
 // picture sits at the top left at scale 1.
 void SetSurfacePlacementRule(SurfacePlacement (*rule)(int areaWidth, int areaHeight,
-                                                       int pictureWidth, int pictureHeight));
+                                                      int pictureWidth, int pictureHeight));
 // Paints of the picture so far, for the benchmark: at most one per display refresh.
 uint64_t SurfacePaints();
