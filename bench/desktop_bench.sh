@@ -1,7 +1,8 @@
 #!/bin/bash
 # The desktop program's real-time figures on a private Xvfb display, sound going to SDL's disk
-# writer (which takes it at the device's pace): once on an otherwise idle machine, once with two
-# busy processes competing for the processors. Usage: desktop_bench.sh BUILD [SECONDS]
+# writer (which takes it at the device's pace, into a file where the BEEP 2,0 typed is looked
+# for): once on an otherwise idle machine, once with two busy processes competing for the
+# processors. Usage: desktop_bench.sh BUILD [SECONDS]
 set -u
 BUILD=$1 SECONDS_RUN=${2:-30}
 BENCH=$BUILD/bench/wendal-bench-desktop
@@ -20,7 +21,7 @@ trap Cleanup EXIT
 . "$(dirname "$0")/../tests/e2e/x_session.sh"
 
 StartSession >/dev/null
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$WORK/sound.raw
 echo "wendal on Xvfb, idle machine (load average $(cut -d" " -f1 /proc/loadavg)):"
 "$BENCH" "$SECONDS_RUN" 2>&1 | grep -v "SDL disk\|Writing to file" | sed 's/^/  /'
 yes >/dev/null &
@@ -28,4 +29,5 @@ BUSY_PIDS=$!
 yes >/dev/null &
 BUSY_PIDS="$BUSY_PIDS $!"
 echo "wendal on Xvfb, two busy processes:"
+rm -f "$SDL_DISKAUDIOFILE"
 "$BENCH" "$SECONDS_RUN" 2>&1 | grep -v "SDL disk\|Writing to file" | sed 's/^/  /'
