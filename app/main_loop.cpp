@@ -12,10 +12,12 @@
 void PaceFrame() {
     switch (SpeedMode) {
     case SpeedTrue: {
+        // Sleeps until the frame's tick is due; no wait when level or behind.
         const bool behind = FrameCount.load() < TickCount.load();
-        // Sleeps until the frame's tick comes; no wait when behind.
-        WaitForTicks();
-        if (behind)
+        int64_t due = 0;
+        if (WaitForTicks(due))
+            CountLateness(SteadyNowNs() - due);
+        else if (behind)
             ++PacingStats.catchUpFrames;
         else
             CountLateness(SteadyNowNs() - LastTickDueNs());

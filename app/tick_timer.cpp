@@ -1,8 +1,8 @@
 #include "app/tick_timer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -12,32 +12,33 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+constexpr int64_t LongestWaitNs = 100'000'000;
+
 std::thread TickThread;
 std::atomic<bool> TickThreadRunning{false};
-std::atomic<int64_t> LastDue{0};
-// The main loop sleeps on this until a tick lets the next frame start.
+// The one schedule of the ticks. Whichever thread finds a tick due first counts it: the tick
+// thread, or the main loop woken for the frame that waits on it. Both counters change with it.
 std::mutex TickMutex;
-std::condition_variable TickSignal;
-constexpr std::chrono::milliseconds LongestWait{100};
-
-using Clock = std::chrono::steady_clock;
+TickSchedule Schedule{0};
+std::atomic<int64_t> LastDue{0};
 
 Clock::time_point TimeOf(int64_t ns) {
     return Clock::time_point(
         std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(ns)));
 }
 
-void TickLoop() {
-    TickSchedule schedule = StartTickSchedule(SteadyNowNs());
-    while (TickThreadRunning.load()) {
-        std::this_thread::sleep_until(TimeOf(schedule.nextDue));
-        int64_t due = 0;
-        const int ticks = TakeDueTicks(schedule, SteadyNowNs(), due);
-        if (ticks > 0) DeliverTicks(ticks, due);
-    }
+int64_t NextDue() {
+    std::lock_guard<std::mutex> lock(TickMutex);
+    return Schedule.nextDue;
 }
 
-bool TicksCaughtUp() { return FrameCount.load() <= TickCount.load(); }
+void TickLoop() {
+    while (TickThreadRunning.load()) {
+        std::this_thread::sleep_until(TimeOf(NextDue()));
+        CountDueTicks(SteadyNowNs());
+    }
+}
 
 } // namespace
 
@@ -48,16 +49,21 @@ int64_t SteadyNowNs() {
 
 int64_t LastTickDueNs() { return LastDue.load(); }
 
-void DeliverTicks(int ticks, int64_t due) {
-    while (ticks-- > 0) TimerTick();
-    LastDue.store(due);
-    // Taking the lock orders this tick after a waiter's look at the counters.
-    { std::lock_guard<std::mutex> lock(TickMutex); }
-    TickSignal.notify_all();
+int CountDueTicks(int64_t now) {
+    std::lock_guard<std::mutex> lock(TickMutex);
+    int64_t due = 0;
+    const int ticks = TakeDueTicks(Schedule, now, due);
+    for (int i = 0; i < ticks; ++i) TimerTick();
+    if (ticks > 0) LastDue.store(due);
+    return ticks;
 }
 
 bool StartTickTimer() {
     if (TickThreadRunning.load()) return true;
+    {
+        std::lock_guard<std::mutex> lock(TickMutex);
+        Schedule = StartTickSchedule(SteadyNowNs());
+    }
     TickThreadRunning = true;
     try {
         TickThread = std::thread(TickLoop);
@@ -73,9 +79,17 @@ void StopTickTimer() {
     if (TickThread.joinable()) TickThread.join();
 }
 
-bool WaitForTicks() {
-    if (TicksCaughtUp()) return false;
-    std::unique_lock<std::mutex> lock(TickMutex);
-    TickSignal.wait_for(lock, LongestWait, TicksCaughtUp);
+bool WaitForTicks(int64_t& due) {
+    int64_t deadline;
+    {
+        std::lock_guard<std::mutex> lock(TickMutex);
+        const uint32_t frames = FrameCount.load(), ticks = TickCount.load();
+        if (frames <= ticks) return false;
+        // The ticks still to come before this frame may start, the first at the schedule's next.
+        deadline = Schedule.nextDue + int64_t(frames - ticks - 1) * TickPeriodNs;
+    }
+    due = deadline;
+    std::this_thread::sleep_until(TimeOf(std::min(deadline, SteadyNowNs() + LongestWaitNs)));
+    CountDueTicks(SteadyNowNs()); // unless the tick thread has already woken for it
     return true;
 }

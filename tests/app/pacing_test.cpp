@@ -1,8 +1,6 @@
 // The 20 ms tick, the frame counter and the speed figure they give.
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "app/pacing_stats.h"
 #include "app/run_state.h"
 #include "app/tick_schedule.h"
@@ -120,21 +118,26 @@ TEST(TickSchedule, MissedTicksAreCaughtUpButALongStallStartsAfresh) {
     EXPECT_EQ(total, 50); // a second of uneven wake-ups, fifty ticks
 }
 
-TEST_F(Pacing, TheWaitLastsUntilTheTickThatCatchesUp) {
-    StopTickTimer(); // this test delivers the ticks
-    FrameCount = 5;
-    TickCount = 5;
-    EXPECT_FALSE(WaitForTicks()); // level: no wait
-    FrameCount = 6;
-    std::thread tick([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        DeliverTicks(1, 1234); // what the tick thread does when a tick falls due
-    });
-    EXPECT_TRUE(WaitForTicks());
-    EXPECT_EQ(TickCount.load(), 6u); // it did not return before the tick
-    EXPECT_EQ(LastTickDueNs(), 1234);
-    tick.join();
-    StartTickTimer();
+TEST_F(Pacing, AFrameAheadSleepsUntilItsTickIsDueAndThatTickIsCounted) {
+    int64_t due = 0;
+    FrameCount = TickCount.load();
+    EXPECT_FALSE(WaitForTicks(due)); // level: no wait
+    for (uint32_t ahead : {2u, 1u}) {
+        FrameCount = TickCount.load() + ahead; // a tick may come meanwhile: then one less
+        ASSERT_TRUE(WaitForTicks(due)) << ahead;
+        EXPECT_GE(SteadyNowNs(), due);                  // never woken before the tick's time
+        EXPECT_LE(FrameCount.load(), TickCount.load()); // the tick is counted, by either thread
+        EXPECT_GE(LastTickDueNs(), due);
+    }
+}
+
+TEST_F(Pacing, ATickIsCountedOnceWhicheverThreadFindsItDue) {
+    const int64_t now = SteadyNowNs();
+    const uint32_t before = TickCount.load();
+    const int counted = CountDueTicks(now + 45 * 1'000'000); // two or three ticks from now
+    EXPECT_GE(counted, 2);
+    EXPECT_EQ(CountDueTicks(now + 45 * 1'000'000), 0); // the other thread finds nothing left
+    EXPECT_GE(TickCount.load(), before + uint32_t(counted));
 }
 
 TEST(PacingStats, PercentilesComeFromTheCountedLateness) {
