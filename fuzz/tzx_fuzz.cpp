@@ -25,7 +25,7 @@ static void PlayFrames(int frames) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PutState(StartState(0));
     TakeState(Before);
-    if (!LoadTzxBytes(data, size)) {
+    if (!LoadPulseTapeBytes(data, size, PulseFormat::Tzx)) {
         FUZZ_CHECK(SameState(Before));
         FUZZ_CHECK(!TapeFromEdges);
         return 0;
