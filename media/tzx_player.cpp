@@ -136,6 +136,7 @@ void StopAtBlock(bool cannotPlay) {
         }
         TzxStopReason = StopText;
         ++TzxStopCount;
+        Tzx.phase = Phase::BlockStart; // Play tries the block again from its start
     }
     Tzx.stopPending = true;
     Tzx.stopAt = Tzx.clock;

@@ -292,6 +292,22 @@ TEST_F(TzxFiles, GeneralizedSymbolsSetTheirFirstLevelAsTheirFlagsSay) {
                 1);
 }
 
+TEST_F(TzxFiles, ASymbolOutsideItsTableStopsTheTapeEachTimeItIsPlayed) {
+    // Found by fuzzing: the pilot stream's first symbol is 31 of a table of 2; stopped there, the
+    // tape was started again by the loader trap and read the table's 31st entry.
+    Bytes tzx = Concat({TzxHeader(), pulse_tapes::GeneralizedBlock({0xFF, 1, 2}, 0)});
+    tzx[TzxHeaderSize + 1 + 4 + 0x0E + 10] = 31;
+    ASSERT_TRUE(Open(tzx));
+    const uint32_t stops = TzxStopCount;
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(TzxTrap(0xFF, 0x8000, 1), TrapDeclined);
+        TapeFrameStep();
+        EXPECT_EQ(TapePlaying, 0);
+        EXPECT_EQ(TzxStopCount, stops + uint32_t(k));
+    }
+    EXPECT_STREQ(TzxStopReason, "block 1 (0x19, generalized data) cannot be played");
+}
+
 // ---- CSW recordings and .pzx tapes -----------------------------------------------------------
 
 TEST_F(TzxFiles, CswAndPzxFilesThatAreNotGoodAreRefused) {
