@@ -222,8 +222,7 @@ void MainWindow::ApplyCaptionStyle() {
     if (DisplayMode != ModeFullscreen) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        adjustSize();
-        setFixedSize(sizeHint());
+        resize(sizeHint()); // the picture area the screen mode opens with
     }
     if (!visible) return;
     DisplayMode == ModeFullscreen ? showFullScreen() : show();

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Types LOAD "" into the desktop window under Xvfb, as a person would, and checks that the
-# window shows exactly what the renderer draws; then the 2x2 mode, 1x1 again, and closing.
+# window shows exactly what the renderer draws; then the 2x2 mode, 1x1 again, a window resized
+# by hand (the picture at a whole scale in black bars), and closing.
 # Usage: desktop_e2e.sh WENDAL WENDAL_RUN DATA_DIR DEPTH
 set -u
 WENDAL=$1 WENDAL_RUN=$2 DATA=$3 DEPTH=$4
@@ -19,40 +20,10 @@ XVFB_PID= WM_PID= APP_PID=
 Cleanup() {
     for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
     wait 2>/dev/null
-    rm -rf "$WORK"
+    [ -n "${KEEP_WORK:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
 }
 trap Cleanup EXIT
-Fail() { echo "FAIL: $*"; exit 1; }
-
-# Polls a command every half second until it succeeds or SECONDS run out.
-WaitFor() {
-    local seconds=$1; shift
-    local end=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.5
-    done
-}
-
-# A settings-free session: private home and config, a fresh display, a window manager.
-StartSession() {
-    export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
-    mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-    # Xvfb has no graphics hardware: without this the performance warning would take the keys.
-    mkdir -p "$XDG_CONFIG_HOME/Corvallo Software"
-    printf 'Warnings=00\n' >"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
-    unset WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb
-    Xvfb -displayfd 3 -screen 0 1024x768x$DEPTH -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-    XVFB_PID=$!
-    WaitFor 20 test -s "$WORK/display" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-    export DISPLAY=:$(head -1 "$WORK/display")
-    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-    WM_PID=$!
-    WaitFor 20 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' ||
-        Fail "openbox did not start"
-    echo "display $DISPLAY at depth $DEPTH"
-}
+. "$(dirname "$0")/x_session.sh"
 
 ClientSize() { xwininfo -id "$WIN" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
 
@@ -108,6 +79,31 @@ StartWendal() {
     echo "window $WIN \"$title\", client $(ClientSize)"
     [[ $title == "hello.tap - Wendal"* ]] || Fail "title \"$title\""
     xdotool windowactivate --sync "$WIN"
+}
+
+# The picture in a client area resized by hand: at the largest whole scale that fits, centred,
+# black bars round it. SCALE X Y: where it should be within the picture area under the menu.
+CaptureScaled() {
+    local out=$1 scale=$2 x=$3 y=$4 width height
+    import -window "$WIN" "$WORK/window.png" 2>/dev/null || return 1
+    # Shrunk back by sampling one pixel of every SCALE x SCALE square: exactly the picture.
+    convert "$WORK/window.png" -crop $((320 * scale))x$((240 * scale))+$x+$((menu + y)) +repage \
+        -sample $((100 / scale))% -fill black -draw "$MASK" "$out"
+    # The bars: everything of the picture area left of and above the picture is black.
+    width=$(ClientSize | cut -dx -f1); height=$(($(ClientSize | cut -dx -f2) - menu))
+    convert "$WORK/window.png" -crop ${x}x${height}+0+$menu +repage "$WORK/bar-left.png"
+    convert "$WORK/window.png" -crop ${width}x${y}+0+$menu +repage "$WORK/bar-top.png"
+}
+
+# The brightest pixel of the two bars, 0 to 1.
+BarsBrightest() {
+    convert "$WORK/bar-left.png" "$WORK/bar-top.png" -format '%[fx:maxima] ' info: |
+        awk '{print ($1 > $2 ? $1 : $2)}'
+}
+
+ScaledMatches() {
+    CaptureScaled "$WORK/scaled.png" "$2" "$3" "$4" &&
+        [ "$(DiffCount "$WORK/scaled.png" "$1")" = 0 ] && [ "$(BarsBrightest)" = 0 ]
 }
 
 # Waits for the window to show the reference, then reports the final difference.
@@ -166,6 +162,17 @@ ExpectPicture "$WORK/loaded.png" "after LOAD \"\""
 
 xdotool key F6
 ExpectClient "640x$((menu + 480))"
+xdotool key F5
+ExpectClient "320x$((menu + 240))"
+
+# Resized by hand to a picture area of 700 x 500: twice the size, bars 30 and 10 pixels wide.
+xdotool windowsize "$WIN" 700 $((menu + 500))
+ExpectClient "700x$((menu + 500))"
+WaitFor 60 ScaledMatches "$WORK/loaded.png" 2 30 10 ||
+    Fail "the resized window does not show the renderer's picture twice the size in black bars:" \
+        "$(DiffCount "$WORK/scaled.png" "$WORK/loaded.png") pixels differ, brightest bar pixel" \
+        "$(BarsBrightest)"
+echo "resized to 700x$((menu + 500)): the renderer's picture at 2x, black bars round it"
 xdotool key F5
 ExpectClient "320x$((menu + 240))"
 

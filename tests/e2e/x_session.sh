@@ -1,0 +1,34 @@
+# Sourced by the scripts that run the desktop program on a private X display: WaitFor, Fail,
+# and StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID and WM_PID.
+Fail() { echo "FAIL: $*"; exit 1; }
+
+# Polls a command every half second until it succeeds or SECONDS run out.
+WaitFor() {
+    local seconds=$1; shift
+    local end=$((SECONDS + seconds))
+    until "$@"; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.5
+    done
+}
+
+# A settings-free session: private home and config, a fresh display, a window manager.
+StartSession() {
+    export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+    # Xvfb has no graphics hardware: without this the performance warning would take the keys.
+    mkdir -p "$XDG_CONFIG_HOME/Corvallo Software"
+    printf 'Warnings=00\n' >"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+    Xvfb -displayfd 3 -screen 0 1024x768x$DEPTH -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    WaitFor 20 test -s "$WORK/display" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    export DISPLAY=:$(head -1 "$WORK/display")
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    WM_PID=$!
+    WaitFor 20 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' ||
+        Fail "openbox did not start"
+    echo "display $DISPLAY at depth $DEPTH"
+}
+
