@@ -43,9 +43,10 @@ NativeKeyCodes KeyCodesOfPlatform() {
 }
 
 const char* const OpenFilters[] = {
-    "All Spectrum Files (.sna;.z80;.tap;.tzx;.wav;.raw) (*.sna *.z80 *.tap *.tzx *.wav *.raw)",
+    "All Spectrum Files (.sna;.z80;.tap;.tzx;.csw;.pzx;.wav;.raw) "
+    "(*.sna *.z80 *.tap *.tzx *.csw *.pzx *.wav *.raw)",
     "Snapshot Files (.sna;.z80) (*.sna *.z80)",
-    "Tape Files (.tap;.tzx) (*.tap *.tzx)",
+    "Tape Files (.tap;.tzx;.csw;.pzx) (*.tap *.tzx *.csw *.pzx)",
     "WAV Tape Sample Files (.wav) (*.wav)",
     "RAW Tape Sample Files (.raw) (*.raw)",
     "All Files (*.*) (*)",

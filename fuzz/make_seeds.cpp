@@ -4,6 +4,10 @@
 //                                        each of its blocks, starting at that block
 //   make_seeds prefix FOLDER BYTE FILE...  the byte, then the file
 //   make_seeds head FOLDER COUNT FILE...   the file's first COUNT bytes
+//   make_seeds tapes FOLDER TAP...         the TAP image's first block as a .tzx of every kind
+//                                        of block that carries pulses (into FOLDER/tzx), a .csw
+//                                        of each version (FOLDER/csw) and a .pzx (FOLDER/pzx),
+//                                        by the tests' own encoder
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +16,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/pulse_tapes.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +75,25 @@ int main(int argc, char** argv) {
                 WriteAll(folder / (stem + "-" + std::to_string(block)), seed);
                 at += 2 + length;
             }
+        } else if (mode == "tapes") {
+            using namespace pulse_tapes;
+            const std::vector<Bytes> blocks = TapBlocks(file);
+            if (blocks.empty()) continue;
+            const Bytes first = blocks[0];
+            for (const char* kind : {"tzx", "csw", "pzx"}) fs::create_directories(folder / kind);
+            auto tzx = [&](const char* name, const Bytes& block) {
+                WriteAll(folder / "tzx" / (stem + name), Concat({TzxHeader(), block}));
+            };
+            const Bytes payload = Payload(first);
+            tzx(".turbo", TurboAtRomTimings(payload, 0));
+            tzx(".pieces", PiecesAtRomTimings(payload, 10));
+            tzx(".direct", DirectAtRomTimings(payload, 800, 0));
+            tzx(".rle", CswBlock(payload, 11025, false, 0));
+            tzx(".zrle", CswBlock(payload, 11025, true, 0));
+            tzx(".generalized", GeneralizedBlock(payload, 0));
+            WriteAll(folder / "csw" / (stem + ".1"), CswFile1(first, 11025));
+            WriteAll(folder / "csw" / (stem + ".2"), CswFile2(first, 11025));
+            WriteAll(folder / "pzx" / stem, PzxFile(first));
         } else {
             std::fprintf(stderr, "make_seeds: unknown mode %s\n", mode.c_str());
             return 2;

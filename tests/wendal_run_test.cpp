@@ -214,6 +214,18 @@ TEST_F(WendalRun, BadFilesAreReportedWithTheirReasonAndStatusOne) {
     }
 }
 
+// A tape that stops at a block it cannot play has not loaded what it holds: the run fails.
+TEST_F(WendalRun, ATapeThatCannotBePlayedFailsTheRun) {
+    if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
+    std::string tzx("ZXTape!\x1A\x01\x14", 10);
+    tzx += std::string("\x23\x9C\xFF", 3); // a jump 100 blocks back, off the tape
+    std::ofstream(dir / "jump.tzx", std::ios::binary) << tzx;
+    RunResult r = Run("--frames 200 --type 'J SS+P SS+P ENTER' " + File("jump.tzx"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error reading snapshot/tape file!\n" + (dir / "jump.tzx").string() +
+                         ": block 1 (0x23, jump) cannot be played\n");
+}
+
 // A run whose file cannot be loaded writes nothing: an earlier recording stays as it was.
 TEST_F(WendalRun, FailedLoadLeavesAnExistingRecordingAlone) {
     std::ofstream(dir / "old.wav") << "an earlier recording";
