@@ -252,7 +252,9 @@ TEST_F(AppFixture, FileTypesAreNamedOnce) {
     });
     RunCommand(CmdOpen);
     ASSERT_EQ(types.size(), 6);
-    EXPECT_EQ(types[0].toStdString(), "All Spectrum Files (.sna;.z80;.tap;.tzx;.wav;.raw)");
+    for (const QString& type : types.mid(0, 5)) // the extensions once, not their patterns again
+        EXPECT_FALSE(type.contains(QLatin1String("(*"))) << type.toStdString();
+    EXPECT_TRUE(types[0].startsWith(QLatin1String("All Spectrum Files (.sna;.z80;.tap;")));
     EXPECT_EQ(types[5].toStdString(), "All Files (*.*)");
 }
 
