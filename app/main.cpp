@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "app/run_end.h"
 #include "app/run_state.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
@@ -29,8 +30,8 @@ int main(int argc, char** argv) {
     window.show();
     window.activateWindow();
     window.setFocus();
+    WatchForExternalEnds();
     const int code = MainLoop();
-    ShutdownEmulator();
-    SaveSettings(); // a store that cannot be written loses this run's changes, nothing more
+    FinishRun();
     return code;
 }

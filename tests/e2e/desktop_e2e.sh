@@ -14,47 +14,7 @@ for tool in openbox xdotool xwininfo xprop import convert compare; do
     command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
 done
 
-WORK=$(mktemp -d)
-XVFB_PID= WM_PID= APP_PID=
-Cleanup() {
-    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap Cleanup EXIT
-Fail() { echo "FAIL: $*"; exit 1; }
-
-# Polls a command every half second until it succeeds or SECONDS run out.
-WaitFor() {
-    local seconds=$1; shift
-    local end=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.5
-    done
-}
-
-# A settings-free session: private home and config, a fresh display, a window manager.
-StartSession() {
-    export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime
-    mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-    # Xvfb has no graphics hardware: without this the performance warning would take the keys.
-    mkdir -p "$XDG_CONFIG_HOME/Corvallo Software"
-    printf 'Warnings=00\n' >"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
-    unset WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb
-    Xvfb -displayfd 3 -screen 0 1024x768x$DEPTH -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-    XVFB_PID=$!
-    WaitFor 20 test -s "$WORK/display" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-    export DISPLAY=:$(head -1 "$WORK/display")
-    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-    WM_PID=$!
-    WaitFor 20 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' ||
-        Fail "openbox did not start"
-    echo "display $DISPLAY at depth $DEPTH"
-}
-
-ClientSize() { xwininfo -id "$WIN" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
+. "$(dirname "$0")/session.sh"
 
 # The window's picture area (the bottom 320 x 240 of the client) with the read-out masked.
 CapturePicture() {
@@ -96,13 +56,7 @@ MakeReferences() {
 }
 
 StartWendal() {
-    # In a sanitizer build the system's libraries (D-Bus, the GL driver) keep memory until the
-    # process ends; the leak check of the program's own code is the unit tests' job.
-    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$WENDAL" "$TAPE" \
-        >"$WORK/wendal.log" 2>&1 &
-    APP_PID=$!
-    WIN=$(timeout 120 xdotool search --sync --onlyvisible --name ' - Wendal' | head -1)
-    [ -n "$WIN" ] || Fail "no wendal window: $(cat "$WORK/wendal.log"; xwininfo -root -tree | grep -i wendal)"
+    LaunchWendal "$TAPE"
     local title
     title=$(xdotool getwindowname "$WIN")
     echo "window $WIN \"$title\", client $(ClientSize)"
@@ -146,14 +100,6 @@ TypeLoad() {
         sleep 0.3 # the key up for well over five interrupts before the next
     done
     Press Return
-}
-
-ExpectClient() {
-    local want=$1 size
-    WaitFor 60 eval '[ "$(ClientSize)" = "$want" ]'
-    size=$(ClientSize)
-    echo "client area $size, expected $want"
-    [ "$size" = "$want" ] || Fail "client area $size, expected $want"
 }
 
 StartSession
