@@ -18,7 +18,7 @@ static void CheckEdges() {
 static void PlayFrames(int frames) {
     for (int frame = 0; frame < frames && TapePlaying; ++frame) {
         CheckEdges();
-        TzxFrameStep();
+        TimedFrame(TzxFrameStep);
     }
 }
 
@@ -34,20 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PlayTzx();
     PlayFrames(6);
 
-    const uint8_t* tail = data + size - 5; // an accepted tape has at least its 10-byte header
-    const uint8_t flag = tail[0];
-    const uint16_t start = uint16_t(tail[1] | tail[2] << 8);
-    const uint16_t length = uint16_t(tail[3] | tail[4] << 8);
-    Machine.fAlt |= FlagC; // LOAD, not VERIFY
-    TakeState(Before);
-    const uint8_t result = TzxTrap(flag, start, length);
-    FUZZ_CHECK(result == TrapLoaded || result == TrapFailed || result == TrapDeclined);
-    for (uint32_t a = 0; a < 65536; ++a) {
-        if (Machine.memory[a] == Before.memory[a]) continue;
-        FUZZ_CHECK(result != TrapDeclined);
-        FUZZ_CHECK(a >= 0x4000);
-        FUZZ_CHECK(InRange(a, start, length));
-    }
+    CheckTrapLoad(data + size - 5, TzxTrap); // an accepted tape has its 10-byte header
     CheckEdges();
     PlayFrames(3);
     ForgetTzx();
