@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
         ShutdownEmulator();
         return 0;
     }
+    WatchForExternalEnds(); // from here the tick thread runs: every end must stop it
     ResetSpectrum();
     LoadCommandLineFile(CommandLineFile(argc, argv));
     UpdateTitle();
@@ -30,7 +31,6 @@ int main(int argc, char** argv) {
     window.show();
     window.activateWindow();
     window.setFocus();
-    WatchForExternalEnds();
     const int code = MainLoop();
     FinishRun();
     return code;

@@ -6,7 +6,7 @@
 #pragma once
 
 // Installs the signal handlers, the watch for the window's destruction and the safety net at
-// process exit. Call once, after the emulator is built and the main window exists.
+// process exit. Call once, as soon as the emulator is built.
 void WatchForExternalEnds();
 // Shuts the emulator down and saves the settings, once: after the main loop, or from the exit
 // handler when the process ends without returning from it.

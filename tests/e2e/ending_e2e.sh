@@ -67,7 +67,7 @@ ExpectEnd "X connection killed" 1
 # A FIFO is never opened for reading: the window comes up at once on the start values.
 rm -f "$(CONF)"
 mkfifo "$(CONF)"
-LAUNCH_SECONDS=20 LaunchWendal
+LAUNCH_SECONDS=60 LaunchWendal
 echo "settings file a FIFO: the window came up"
 kill -TERM $APP_PID
 WaitFor 30 eval '! kill -0 $APP_PID 2>/dev/null' || Fail "wendal still running after SIGTERM"
@@ -79,7 +79,7 @@ rm -f "$(CONF)"
 mkdir "$WORK/bin"
 cp "$WENDAL" "$WORK/bin/wendal"
 mkfifo "$WORK/bin/spectrum.rom"
-WENDAL=$WORK/bin/wendal LAUNCH_SECONDS=20 LaunchWendal
+WENDAL=$WORK/bin/wendal LAUNCH_SECONDS=60 LaunchWendal
 title=$(xdotool getwindowname "$WIN")
 echo "spectrum.rom a FIFO: window \"$title\""
 [[ $title == "ROM - Wendal"* ]] || Fail "title \"$title\": the built-in ROM should run"

@@ -49,7 +49,7 @@ LaunchWendal() {
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$WENDAL" "$@" \
         >"$WORK/wendal.log" 2>&1 &
     APP_PID=$!
-    WIN=$(timeout ${LAUNCH_SECONDS:-120} xdotool search --sync --onlyvisible --pid $APP_PID --name ' - Wendal' | head -1)
+    WIN=$(timeout ${LAUNCH_SECONDS:-120} xdotool search --sync --onlyvisible --name ' - Wendal' | head -1)
     [ -n "$WIN" ] || Fail "no wendal window: $(cat "$WORK/wendal.log"; xwininfo -root -tree | grep -i wendal)"
 }
 
