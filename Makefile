@@ -5,7 +5,7 @@ ifeq ($(WENDAL_WERROR),ON)
 CMAKE_FLAGS += -DWENDAL_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench clean format
+.PHONY: all deps configure build test run bench clean format install package
 
 all: build
 
@@ -37,6 +37,15 @@ bench: build
 	@printf "wendal-run, workload snapshot:   " && \
 	  $(BUILD)/tools/wendal-run --frames 25000 --speed $(BUILD)/bench/workload.sna
 	@./bench/instructions_per_tstate.sh $(BUILD)
+
+# Installs the programs, menu entry, file types, icons and manual pages under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD)/wendal_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

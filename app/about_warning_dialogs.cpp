@@ -13,7 +13,7 @@ constexpr ControlDescription AboutControls[] = {
     {ControlKind::Icon, 0, "AppIcon", 0, 0, 0, 2, 1},
     {ControlKind::Text, 0, "Wendal", 0, 0, 1, 1, 2},
     {ControlKind::Text, 0, "Version:", 0, 1, 1, 1, 1},
-    {ControlKind::Text, 0, "1.12", 0, 1, 2, 1, 1},
+    {ControlKind::Text, 0, WENDAL_VERSION, 0, 1, 2, 1, 1},
     {ControlKind::DefaultButton, 1, "OK", 0, 0, 3, 1, 1},
 };
 constexpr DialogDescription AppAbout = {"AppAbout", "About Wendal", AboutControls,

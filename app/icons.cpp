@@ -10,7 +10,10 @@
 static void DrawAppIcon(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(24, 24, 24));
-    p.drawRoundedRect(QRectF(1, 6, 30, 20), 3, 3);
+    QPainterPath body;
+    body.addRoundedRect(QRectF(1, 6, 30, 20), 3, 3);
+    p.drawPath(body);
+    p.setClipPath(body); // the stripes run off the corner, not off the case
     const QColor stripes[4] = {QColor(220, 0, 0), QColor(240, 200, 0), QColor(0, 180, 0),
                                QColor(0, 170, 220)};
     for (int i = 0; i < 4; ++i) {

@@ -1,6 +1,7 @@
 // wendal: the desktop program. Start-up in its order, the main loop, shutdown.
 #include <QApplication>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/run_end.h"
 #include "app/run_state.h"
@@ -12,9 +13,9 @@
 #include "platform/desktop/desktop_surface.h"
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = AnswerInformationOptions(argc, argv)) return *status;
     QApplication application(argc, argv); // takes Qt's own options out of argv
-    QCoreApplication::setOrganizationName(QStringLiteral("Corvallo Software"));
-    QCoreApplication::setApplicationName(QStringLiteral("Wendal"));
+    SetProgramIdentity();
     ResetRunState();
     MainWindow window;
     SetSurfaceRepaintHandler(OnRepaintRequest);

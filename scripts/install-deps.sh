@@ -11,6 +11,7 @@ PACKAGES=(
   pasmo zmakebas fuse-emulator-utils sox
   opense-basic spectrum-roms
   xvfb openbox xdotool imagemagick x11-utils
+  dpkg-dev desktop-file-utils libxml2-utils shared-mime-info man-db lintian
 )
 
 SUDO=""

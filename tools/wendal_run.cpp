@@ -42,7 +42,9 @@ const char Usage[] =
     "  --audio FILE      record the sound as a 44100 Hz 8-bit mono WAV\n"
     "  --save FILE       save a snapshot at the end (.z80 if FILE ends so, else .sna)\n"
     "  --text            print the text on the screen at the end\n"
-    "  --speed           print the speed against real time at the end\n";
+    "  --speed           print the speed against real time at the end\n"
+    "  --help, -h        print this and end\n"
+    "  --version, -v     print the program's version and end\n";
 
 struct Options {
     const char* file = nullptr;
@@ -79,7 +81,8 @@ bool ParseTypedChords(const char* text, KeyChords& chords) {
     return false;
 }
 
-// 0 to go on, otherwise the exit status (2 for a bad command line, 0 after --help).
+// 0 to go on, otherwise the exit status (2 for a bad command line, -1 for 0 after --help or
+// --version).
 int ParseOptions(int argc, char** argv, Options& o) {
     bool optionsEnded = false; // after "--" every argument is a file name
     for (int i = 1; i < argc; ++i) {
@@ -100,6 +103,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
         }
         if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
             std::fputs(Usage, stdout);
+            return -1;
+        }
+        if (!std::strcmp(arg, "--version") || !std::strcmp(arg, "-v")) {
+            std::printf("wendal-run %s\n", WENDAL_VERSION);
             return -1;
         }
         if (!std::strcmp(arg, "--text")) {
