@@ -37,6 +37,7 @@ bench: build
 	@printf "wendal-run, workload snapshot:   " && \
 	  $(BUILD)/tools/wendal-run --frames 25000 --speed $(BUILD)/bench/workload.sna
 	@./bench/instructions_per_tstate.sh $(BUILD)
+	@./bench/desktop_bench.sh $(BUILD)
 
 # Installs the programs, menu entry, file types, icons and manual pages under PREFIX.
 PREFIX ?= /usr/local

@@ -31,6 +31,8 @@ bool MenuItemChecked(uint16_t id) {
     switch (id) {
     case CmdWindow1x1: return DisplayMode == ModeWindow;
     case CmdWindow2x2: return DisplayMode == ModeDoubleWindow;
+    case CmdWindow3x3: return DisplayMode == ModeTripleWindow;
+    case CmdWindow4x4: return DisplayMode == ModeQuadWindow;
     case CmdFullscreenTv: return DisplayMode == ModeFullscreen && FullscreenTv;
     case CmdFullscreenMonitor: return DisplayMode == ModeFullscreen && !FullscreenTv;
     case CmdSpeedTrue: return SpeedMode == SpeedTrue;
@@ -47,7 +49,9 @@ bool MenuItemEnabled(uint16_t id) {
     case CmdTapeControl: return CurrentTape != nullptr;
     case CmdSound: return SoundAvailable;
     case CmdWindow1x1:
-    case CmdWindow2x2: return WindowModesAvailable;
+    case CmdWindow2x2:
+    case CmdWindow3x3:
+    case CmdWindow4x4: return WindowModesAvailable;
     default: return true;
     }
 }
@@ -98,12 +102,13 @@ void ReportTapeStop() {
     static uint32_t told = 0;
     if (TzxStopCount == told) return;
     told = TzxStopCount;
-    ShowMessage("The tape has stopped.", TzxStopReason);
+    // What the tape holds from there on never reaches the machine: the load has failed.
+    ShowMessage("Error reading snapshot/tape file!", FileTitle(FileName) + ": " + TzxStopReason);
     RefreshMenu();
 }
 
 void SelectWindowMode(uint8_t mode) {
-    if (DisplayMode == mode) return;
+    // The mode already chosen is set up again: a window resized by hand takes its size back.
     TickEnabled = false;
     DisplayMode = mode;
     SwitchDisplayMode();
@@ -170,6 +175,8 @@ static void RunCommandNow(uint16_t id) {
         break;
     case CmdWindow1x1: SelectWindowMode(ModeWindow); break;
     case CmdWindow2x2: SelectWindowMode(ModeDoubleWindow); break;
+    case CmdWindow3x3: SelectWindowMode(ModeTripleWindow); break;
+    case CmdWindow4x4: SelectWindowMode(ModeQuadWindow); break;
     case CmdFullscreenTv: SelectFullscreen(true); break;
     case CmdFullscreenMonitor: SelectFullscreen(false); break;
     case CmdSpeedDisplay: ToggleSpeedDisplay(); break;

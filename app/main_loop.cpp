@@ -1,6 +1,8 @@
 #include "app/main_loop.h"
 
+#include "app/pacing_stats.h"
 #include "app/run_state.h"
+#include "app/tick_timer.h"
 #include "core/machine.h"
 #include "display/display_modes.h"
 #include "display/speed_display.h"
@@ -9,10 +11,18 @@
 
 void PaceFrame() {
     switch (SpeedMode) {
-    case SpeedTrue:
-        // A busy wait, so the frame starts the moment its tick has come; no wait when behind.
-        while (FrameCount.load() > TickCount.load()) {}
+    case SpeedTrue: {
+        // Sleeps until the frame's tick is due; no wait when level or behind.
+        const bool behind = FrameCount.load() < TickCount.load();
+        int64_t due = 0;
+        if (WaitForTicks(due))
+            CountLateness(SteadyNowNs() - due);
+        else if (behind)
+            ++PacingStats.catchUpFrames;
+        else
+            CountLateness(SteadyNowNs() - LastTickDueNs());
         break;
+    }
     case SpeedSyncToMonitor: WaitForRetrace(); break;
     default: break;
     }
@@ -21,9 +31,11 @@ void PaceFrame() {
 void RunDesktopFrame() {
     FrameLoop();
     FrameCount.fetch_add(1);
+    ++PacingStats.framesRun;
     PaceFrame();
     uint32_t percent = 0;
     if (FrameSpeedPercent(percent)) RecordSpeed(percent);
     FinishFrame(FrameTarget{nullptr, nullptr, 0}); // the picture goes through the surface
-    RenderFrame();
+    // At Maximum the frames outrun the display: only those it can show are drawn.
+    if (SpeedMode != SpeedMaximum || SurfaceWantsFrame()) RenderFrame();
 }

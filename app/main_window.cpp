@@ -44,9 +44,10 @@ NativeKeyCodes KeyCodesOfPlatform() {
 }
 
 const char* const OpenFilters[] = {
-    "All Spectrum Files (.sna;.z80;.tap;.tzx;.wav;.raw) (*.sna *.z80 *.tap *.tzx *.wav *.raw)",
+    "All Spectrum Files (.sna;.z80;.tap;.tzx;.csw;.pzx;.wav;.raw) "
+    "(*.sna *.z80 *.tap *.tzx *.csw *.pzx *.wav *.raw)",
     "Snapshot Files (.sna;.z80) (*.sna *.z80)",
-    "Tape Files (.tap;.tzx) (*.tap *.tzx)",
+    "Tape Files (.tap;.tzx;.csw;.pzx) (*.tap *.tzx *.csw *.pzx)",
     "WAV Tape Sample Files (.wav) (*.wav)",
     "RAW Tape Sample Files (.raw) (*.raw)",
     "All Files (*.*) (*)",
@@ -224,8 +225,7 @@ void MainWindow::ApplyCaptionStyle() {
     if (DisplayMode != ModeFullscreen) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        adjustSize();
-        setFixedSize(sizeHint());
+        resize(sizeHint()); // the picture area the screen mode opens with
     }
     if (!visible) return;
     DisplayMode == ModeFullscreen ? showFullScreen() : show();

@@ -30,6 +30,8 @@ const MenuEntry AppMenu[] = {
     Sub("&Screen"),
     Item(CmdWindow1x1, "&1x1 Window\tF5", F(5)),
     Item(CmdWindow2x2, "&2x2 Window\tF6", F(6)),
+    Item(CmdWindow3x3, "&3x3 Window"),
+    Item(CmdWindow4x4, "&4x4 Window"),
     Line(),
     Item(CmdFullscreenTv, "Fullscreen (&TV) \tF7", F(7)),
     Item(CmdFullscreenMonitor, "Fullscreen (&Monitor)\tF8", F(8)),

@@ -13,6 +13,8 @@ enum CommandId : uint16_t {
     CmdJoystick = 40034,
     CmdWindow1x1 = 40008,
     CmdWindow2x2 = 40009,
+    CmdWindow3x3 = 40050,
+    CmdWindow4x4 = 40051,
     CmdFullscreenTv = 40031,
     CmdFullscreenMonitor = 40010,
     CmdSpeedTrue = 40012,

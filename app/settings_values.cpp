@@ -23,7 +23,7 @@ bool ApplyStoredSetting(std::string_view name, uint8_t b) {
         Settings.soundBuffers = b < 1 ? 1 : b > 50 ? 50 : b;
     // An unknown mode has no nearest one: the single-size window, as on a first run.
     else if (name == "Screen Mode")
-        DisplayMode = b >= ModeWindow && b <= ModeFullscreen ? b : ModeWindow;
+        DisplayMode = b == ModeFullscreen || WindowModeScale(b) ? b : ModeWindow;
     else if (name == "TV")
         FullscreenTv = flag;
     else if (name == "Shaded Titles")

@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/dialogs.h"
 #include "app/main_loop.h"
+#include "app/picture_place.h"
 #include "app/run_state.h"
 #include "app/tick_timer.h"
 #include "app/title.h"
@@ -36,6 +37,7 @@ bool InitEmulator() {
     const int depth = DesktopDepth();
     WindowModesAvailable = DepthHasWriters(depth);
     if (!WindowModesAvailable) DisplayMode = ModeFullscreen;
+    SetSurfacePlacementRule(PlacePicture);
     if (!SwitchDisplayMode()) {
         ShowMessage("DirectX Initialisation Error");
         return false;

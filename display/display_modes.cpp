@@ -22,13 +22,12 @@ int PendingDepth = 0; // a depth reported by the desktop that the surface does n
 struct SpeedPlace {
     int x, y;
 };
-constexpr SpeedPlace SpeedPlaces[4] = {{0, 0}, {318, 220}, {638, 460}, {636, 460}};
+constexpr SpeedPlace WindowSpeedPlace{318, 220}, FullscreenSpeedPlace{636, 460};
 
 FrameWriter WriterForMode() {
     if (DisplayMode == ModeFullscreen)
         return WriterFor(8, FullscreenTv ? WriterSize::Scanline : WriterSize::Double);
-    return WriterFor(Surface.depth,
-                     DisplayMode == ModeDoubleWindow ? WriterSize::Double : WriterSize::Single);
+    return WriterFor(Surface.depth, WriterSize::Single); // the window scales it when shown
 }
 
 void ClearSurfacePixels() {
@@ -49,12 +48,11 @@ void ReleaseDisplay() {
 }
 
 bool SwitchDisplayMode() {
-    if (DisplayMode == ModeWindow) FrameWidth = 320, FrameHeight = 240;
-    if (DisplayMode == ModeDoubleWindow) FrameWidth = 640, FrameHeight = 480;
-    ReleaseDisplay();
     const bool fullscreen = DisplayMode == ModeFullscreen;
-    if (!SurfaceSetUp(fullscreen, fullscreen ? 640 : FrameWidth, fullscreen ? 480 : FrameHeight,
-                      Surface))
+    FrameWidth = fullscreen ? 640 : 320;
+    FrameHeight = fullscreen ? 480 : 240;
+    ReleaseDisplay();
+    if (!SurfaceSetUp(fullscreen, FrameWidth, FrameHeight, WindowModeScale(DisplayMode), Surface))
         return false;
     SurfaceReady = true;
     if (!fullscreen && !SurfaceInVideoMemory()) VidMemWarning = true;
@@ -92,7 +90,8 @@ void DrawFrame() {
     uint8_t* pixels = SurfacePixels(pitch);
     if (!pixels) return;
     if (FrameWriter writer = WriterForMode()) writer(pixels, pitch);
-    const SpeedPlace place = SpeedPlaces[DisplayMode <= ModeFullscreen ? DisplayMode : 0];
+    const SpeedPlace place =
+        DisplayMode == ModeFullscreen ? FullscreenSpeedPlace : WindowSpeedPlace;
     DrawSpeedDisplay(pixels, pitch, Surface.width, Surface.height, place.x, place.y,
                      DisplayMode == ModeFullscreen);
 }

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-extern int FrameWidth, FrameHeight; // the window's picture: 320 x 240 or 640 x 480
+extern int FrameWidth, FrameHeight; // the surface: 320 x 240 in a window, 640 x 480 fullscreen
 // Set by each window-mode set-up whose surface is not shown through the graphics card; the
 // main loop clears it and warns once.
 extern bool VidMemWarning;

@@ -20,7 +20,8 @@ static const Extension Extensions[] = {
     {".Z80", Extension::Snapshot},    {".tzx", Extension::Tape},     {".TZX", Extension::Tape},
     {"", Extension::Unknown},         {".", Extension::Unknown},     {".Sna", Extension::Unknown},
     {".sna.txt", Extension::Unknown}, {".tapx", Extension::Unknown}, {".wa", Extension::Unknown},
-    {".bin", Extension::Unknown},     {".z81", Extension::Unknown},
+    {".bin", Extension::Unknown},     {".z81", Extension::Unknown},  {".csw", Extension::Tape},
+    {".CSW", Extension::Tape},        {".pzx", Extension::Tape},     {".PZX", Extension::Tape},
 };
 constexpr size_t ExtensionCount = sizeof Extensions / sizeof Extensions[0];
 

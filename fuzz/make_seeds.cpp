@@ -6,6 +6,10 @@
 //   make_seeds head FOLDER COUNT FILE...   the file's first COUNT bytes
 //   make_seeds z80 FOLDER Z80...           a version 3 .z80 file as it is and rebuilt as
 //                                          versions 2 and 1
+//   make_seeds tapes FOLDER TAP...         the TAP image's first block as a .tzx of every kind
+//                                        of block that carries pulses (into FOLDER/tzx), a .csw
+//                                        of each version (FOLDER/csw) and a .pzx (FOLDER/pzx),
+//                                        by the tests' own encoder
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/pulse_tapes.h"
 #include "tests/z80_versions.h"
 
 namespace fs = std::filesystem;
@@ -39,7 +44,7 @@ static void WriteAll(const fs::path& path, const std::vector<uint8_t>& bytes) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: make_seeds blocks|prefix|head|z80 FOLDER [N] FILE...\n");
+        std::fprintf(stderr, "usage: make_seeds blocks|prefix|head|z80|tapes FOLDER [N] FILE...\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -77,6 +82,25 @@ int main(int argc, char** argv) {
                 WriteAll(folder / (stem + "-" + std::to_string(block)), seed);
                 at += 2 + length;
             }
+        } else if (mode == "tapes") {
+            using namespace pulse_tapes;
+            const std::vector<Bytes> blocks = TapBlocks(file);
+            if (blocks.empty()) continue;
+            const Bytes first = blocks[0];
+            for (const char* kind : {"tzx", "csw", "pzx"}) fs::create_directories(folder / kind);
+            auto tzx = [&](const char* name, const Bytes& block) {
+                WriteAll(folder / "tzx" / (stem + name), Concat({TzxHeader(), block}));
+            };
+            const Bytes payload = Payload(first);
+            tzx(".turbo", TurboAtRomTimings(payload, 0));
+            tzx(".pieces", PiecesAtRomTimings(payload, 10));
+            tzx(".direct", DirectAtRomTimings(payload, 800, 0));
+            tzx(".rle", CswBlock(payload, 11025, false, 0));
+            tzx(".zrle", CswBlock(payload, 11025, true, 0));
+            tzx(".generalized", GeneralizedBlock(payload, 0));
+            WriteAll(folder / "csw" / (stem + ".1"), CswFile1(first, 11025));
+            WriteAll(folder / "csw" / (stem + ".2"), CswFile2(first, 11025));
+            WriteAll(folder / "pzx" / stem, PzxFile(first));
         } else {
             std::fprintf(stderr, "make_seeds: unknown mode %s\n", mode.c_str());
             return 2;

@@ -18,12 +18,14 @@ const char* LoadErrorText(LoadError error) {
     case LoadError::NotRegularFile: return "not a regular file";
     case LoadError::Unreadable: return "the file cannot be read";
     case LoadError::UnknownExtension:
-        return "unknown extension (.sna, .z80, .tap, .tzx, .wav or .raw)";
+        return "unknown extension (.sna, .z80, .tap, .tzx, .csw, .pzx, .wav or .raw)";
     case LoadError::TooShort: return "too short for a 49179-byte snapshot";
     case LoadError::NotPlayable: return "not a recording that can be played (8-bit mono PCM)";
     case LoadError::Damaged: return "damaged or cut short";
     case LoadError::OtherMachine: return "made for another machine, not the 48K Spectrum";
     case LoadError::NotTzx: return "not a TZX tape of version 1";
+    case LoadError::NotCsw: return "not a CSW recording of version 1 or 2";
+    case LoadError::NotPzx: return "not a PZX tape of version 1";
     case LoadError::TooLarge: return "too large for a tape or snapshot";
     }
     return "unknown error";

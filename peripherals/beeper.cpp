@@ -10,6 +10,7 @@
 
 uint8_t SoundOn = 0;
 uint8_t SpeakerLevel = 0;
+uint32_t SoundFramesDropped = 0;
 
 constexpr uint32_t SamplesPerFrame = WaveBlockBytes; // 44100 / 50
 constexpr int MaxSoundBuffers = WaveSlots;
@@ -44,7 +45,10 @@ static uint8_t Clip(int s) { return uint8_t(s < 0 ? 0 : s > 255 ? 255 : s); }
 void PlayFrameSound() {
     int slot = 0;
     while (slot < OpenBuffers && !WaveSlotDone(slot)) ++slot;
-    if (slot >= OpenBuffers) return; // every block still playing (or closed): drop this frame
+    if (slot >= OpenBuffers) { // every block still playing (or closed): drop this frame
+        ++SoundFramesDropped;
+        return;
+    }
     uint8_t* block = SoundBlocks[slot];
 
     const bool tape = TapePlaying;

@@ -5,6 +5,7 @@
 
 extern uint8_t SoundOn;      // the main loop feeds the sound output after each frame
 extern uint8_t SpeakerLevel; // 0 or 1, the level of the last event played; carries over frames
+extern uint32_t SoundFramesDropped; // frames whose sound found every block still playing
 
 // Opens the wave output with "Sound Buffers" blocks, that setting first kept within 1 to 50.
 // Closes an output that is still open first.

@@ -1,7 +1,10 @@
 // The 20 ms tick, the frame counter and the speed figure they give.
 #include <gtest/gtest.h>
 
+#include "app/pacing_stats.h"
 #include "app/run_state.h"
+#include "app/tick_schedule.h"
+#include "app/tick_timer.h"
 #include "display/speed_display.h"
 
 namespace {
@@ -80,4 +83,70 @@ TEST(SpeedReadout, EmptySlotsCountAsZeroAndTheMeanTruncates) {
     EXPECT_EQ(AverageSpeed(), 99); // 4999 / 50
     for (int i = 0; i < 50; ++i) RecordSpeed(0);
     EXPECT_EQ(AverageSpeed(), 0);
+}
+
+// ---- The tick schedule on a fake clock (milliseconds written out as nanoseconds) -------------
+
+namespace {
+constexpr int64_t Ms = 1'000'000;
+} // namespace
+
+TEST(TickSchedule, EarlyWakesTickNotLateOnesKeepTheCadence) {
+    TickSchedule s = StartTickSchedule(1000 * Ms);
+    int64_t due = 0;
+    EXPECT_EQ(TakeDueTicks(s, 1019 * Ms, due), 0); // woken early: no tick
+    EXPECT_EQ(TakeDueTicks(s, 1020 * Ms, due), 1);
+    EXPECT_EQ(due, 1020 * Ms);
+    EXPECT_EQ(TakeDueTicks(s, 1043 * Ms, due), 1); // 3 ms late
+    EXPECT_EQ(due, 1040 * Ms);                     // still counted from when it was due
+    EXPECT_EQ(s.nextDue, 1060 * Ms);               // and the next one not moved
+}
+
+TEST(TickSchedule, MissedTicksAreCaughtUpButALongStallStartsAfresh) {
+    TickSchedule s = StartTickSchedule(0);
+    int64_t due = 0;
+    EXPECT_EQ(TakeDueTicks(s, 75 * Ms, due), 3); // 20, 40 and 60 all due
+    EXPECT_EQ(due, 60 * Ms);
+    EXPECT_EQ(s.nextDue, 80 * Ms);
+    // Ten periods is still a catch-up; beyond that (a suspended machine) one tick, from now.
+    EXPECT_EQ(TakeDueTicks(s, 80 * Ms + 9 * 20 * Ms, due), 10);
+    EXPECT_EQ(TakeDueTicks(s, 5000 * Ms, due), 1);
+    EXPECT_EQ(due, 5000 * Ms);
+    EXPECT_EQ(s.nextDue, 5020 * Ms);
+    int total = 0;
+    for (int64_t t = 5020; t < 6020; t += 7) total += TakeDueTicks(s, t * Ms, due);
+    EXPECT_EQ(total, 50); // a second of uneven wake-ups, fifty ticks
+}
+
+TEST_F(Pacing, AFrameAheadSleepsUntilItsTickIsDueAndThatTickIsCounted) {
+    int64_t due = 0;
+    FrameCount = TickCount.load();
+    EXPECT_FALSE(WaitForTicks(due)); // level: no wait
+    for (uint32_t ahead : {2u, 1u}) {
+        FrameCount = TickCount.load() + ahead; // a tick may come meanwhile: then one less
+        ASSERT_TRUE(WaitForTicks(due)) << ahead;
+        EXPECT_GE(SteadyNowNs(), due);                  // never woken before the tick's time
+        EXPECT_LE(FrameCount.load(), TickCount.load()); // the tick is counted, by either thread
+        EXPECT_GE(LastTickDueNs(), due);
+    }
+}
+
+TEST_F(Pacing, ATickIsCountedOnceWhicheverThreadFindsItDue) {
+    const int64_t now = SteadyNowNs();
+    const uint32_t before = TickCount.load();
+    const int counted = CountDueTicks(now + 45 * 1'000'000); // two or three ticks from now
+    EXPECT_GE(counted, 2);
+    EXPECT_EQ(CountDueTicks(now + 45 * 1'000'000), 0); // the other thread finds nothing left
+    EXPECT_GE(TickCount.load(), before + uint32_t(counted));
+}
+
+TEST(PacingStats, PercentilesComeFromTheCountedLateness) {
+    ClearPacingStats();
+    EXPECT_EQ(LatenessPercentileUs(0.5), 0);
+    for (int i = 0; i < 98; ++i) CountLateness(120'000); // 0.12 ms: the 0.10-0.15 bin
+    CountLateness(4'000'000);
+    CountLateness(900'000'000); // beyond the last bin
+    EXPECT_EQ(LatenessPercentileUs(0.5), 150);
+    EXPECT_EQ(LatenessPercentileUs(0.99), 4050);
+    EXPECT_EQ(LatenessPercentileUs(1.0), 50000);
 }

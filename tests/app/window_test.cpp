@@ -74,7 +74,7 @@ TEST(MenuTable, EveryCommandOnceWithItsFunctionKey) {
     }
     EXPECT_EQ(depth, 0);
     EXPECT_EQ(topMenus, 3);
-    EXPECT_EQ(ids.size(), 21u);
+    EXPECT_EQ(ids.size(), 23u);
     const std::map<int, int> expected = {{1, 57601},  {2, 57603},  {3, 40015}, {5, 40008},
                                          {6, 40009},  {7, 40031},  {8, 40010}, {9, 40012},
                                          {10, 40013}, {11, 40014}, {12, 40011}};
@@ -159,14 +159,15 @@ TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
     EXPECT_EQ(TitleName, "hello.tap");
     EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), "hello.tap - Wendal");
     EXPECT_TRUE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
-    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+    EXPECT_EQ(Machine.memory[TapeTrapAddress], 0xED);
 
     ModalCatcher box;
     box.Arm();
     EXPECT_FALSE(OpenChosenFile(DataFile("hello.Tap"))); // extensions are matched as written
     EXPECT_EQ(box.caption, "Wendal");
     EXPECT_EQ(box.text, "Error reading snapshot/tape file!");
-    EXPECT_EQ(box.detail, "hello.Tap: unknown extension (.sna, .z80, .tap, .tzx, .wav or .raw)");
+    EXPECT_EQ(box.detail,
+              "hello.Tap: unknown extension (.sna, .z80, .tap, .tzx, .csw, .pzx, .wav or .raw)");
     EXPECT_EQ(TitleName, "hello.tap");
 
     const std::string snapshot = testing::TempDir() + "/wendal-app.sna";
@@ -174,7 +175,8 @@ TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
     EXPECT_EQ(TitleName, "wendal-app.sna");
     EXPECT_FALSE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
     ASSERT_TRUE(OpenChosenFile(snapshot));
-    EXPECT_EQ(Machine.memory[0x056A], BuiltinRom[0x056A]); // the trap is gone with the tape
+    EXPECT_EQ(Machine.memory[TapeTrapAddress],
+              BuiltinRom[TapeTrapAddress]); // the trap is gone with the tape
     std::filesystem::remove(snapshot);
 }
 

@@ -25,6 +25,7 @@
 #include "peripherals/settings.h"
 #include "platform/desktop/desktop_keyboard.h"
 #include "platform/wave_output.h"
+#include "tests/beeper_tone.h"
 
 namespace {
 
@@ -185,28 +186,13 @@ TEST(SdlWaveOutput, BeepPlaysAtMiddleCForASecondWithoutGaps) {
     std::ifstream in(file, std::ios::binary);
     std::vector<uint8_t> played((std::istreambuf_iterator<char>(in)), {});
     ASSERT_GE(played.size(), 100u * WaveBlockBytes);
-    std::vector<size_t> changes; // samples where the speaker changes level
-    for (size_t i = 1; i < played.size(); ++i)
-        if ((played[i] > 128) != (played[i - 1] > 128)) changes.push_back(i);
-    // The tone: the longest run of changes less than 10 ms apart (key clicks are short bursts).
-    size_t best = 0, bestLength = 0;
-    for (size_t first = 0; first < changes.size();) {
-        size_t end = first + 1;
-        while (end < changes.size() && changes[end] - changes[end - 1] < 441) ++end;
-        if (end - first > bestLength) best = first, bestLength = end - first;
-        first = end;
-    }
-    ASSERT_GT(bestLength, 400u) << "no tone found";
-    double seconds = double(changes[best + bestLength - 1] - changes[best]) / 44100.0;
-    double hertz = double(bestLength - 1) / 2.0 / seconds;
-    EXPECT_NEAR(hertz, 261.63, 261.63 * 0.01);
-    EXPECT_NEAR(seconds, 1.0, 0.03);
+    const BeeperTone tone = LongestTone(played);
+    ASSERT_GT(tone.changes, 400u) << "no tone found";
+    EXPECT_NEAR(tone.hertz, 261.63, 261.63 * 0.01);
+    EXPECT_NEAR(tone.seconds, 1.0, 0.03);
     // A half period is 84 samples; a block played late would leave a longer stretch at one level.
-    int gaps = 0;
-    for (size_t i = best + 1; i < best + bestLength; ++i)
-        if (changes[i] - changes[i - 1] > 100) ++gaps;
-    EXPECT_EQ(gaps, 0);
-    std::printf("sound: %.2f Hz for %.3f s, %d gaps\n", hertz, seconds, gaps);
+    EXPECT_EQ(tone.gaps, 0);
+    std::printf("sound: %.2f Hz for %.3f s, %d gaps\n", tone.hertz, tone.seconds, tone.gaps);
     std::remove(file.c_str());
 }
 

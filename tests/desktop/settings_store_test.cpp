@@ -121,7 +121,7 @@ TEST_F(SettingsStore, ValuesOutsideTheirRangesAreBroughtBackOnLoading) {
         const char* name;
         int stored;
     } values[] = {{"Save Settings", 2}, {"Volume", 100},    {"Tape Volume", 64},
-                  {"Sound Buffers", 0}, {"Screen Mode", 4}, {"TV", 2},
+                  {"Sound Buffers", 0}, {"Screen Mode", 6}, {"TV", 2},
                   {"Warnings", 255},    {"PC Joystick", 3}, {"Keyb Joystick", 0}};
     for (const auto& v : values) Store(v.name, Byte(v.stored));
     LoadSettings();
@@ -147,6 +147,16 @@ TEST_F(SettingsStore, ValuesOutsideTheirRangesAreBroughtBackOnLoading) {
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(Stored("TV").toByteArray(), Byte(0));
     EXPECT_EQ(Stored("Volume").toByteArray(), Byte(63));
+}
+
+TEST_F(SettingsStore, TheLargerWindowsAreRememberedLikeTheOthers) {
+    for (uint8_t mode : {ModeTripleWindow, ModeQuadWindow}) {
+        DisplayMode = mode;
+        ASSERT_TRUE(SaveSettings());
+        StartValues();
+        LoadSettings();
+        EXPECT_EQ(DisplayMode, mode);
+    }
 }
 
 TEST_F(SettingsStore, SaveSettingsOffWritesOnlyItself) {

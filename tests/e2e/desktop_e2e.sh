@@ -1,6 +1,7 @@
 #!/bin/bash
 # Types LOAD "" into the desktop window under Xvfb, as a person would, and checks that the
-# window shows exactly what the renderer draws; then the 2x2 mode, 1x1 again, and closing.
+# window shows exactly what the renderer draws; then the 2x2 mode, 1x1 again, a window resized
+# by hand (the picture at a whole scale in black bars), and closing.
 # Usage: desktop_e2e.sh WENDAL WENDAL_RUN DATA_DIR DEPTH
 set -u
 WENDAL=$1 WENDAL_RUN=$2 DATA=$3 DEPTH=$4
@@ -14,7 +15,15 @@ for tool in openbox xdotool xwininfo xprop import convert compare; do
     command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
 done
 
-. "$(dirname "$0")/session.sh"
+WORK=$(mktemp -d)
+XVFB_PID= WM_PID= APP_PID=
+Cleanup() {
+    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
+    wait 2>/dev/null
+    [ -n "${KEEP_WORK:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
+}
+trap Cleanup EXIT
+. "$(dirname "$0")/x_session.sh"
 
 # The window's picture area (the bottom 320 x 240 of the client) with the read-out masked.
 CapturePicture() {
@@ -62,6 +71,31 @@ StartWendal() {
     echo "window $WIN \"$title\", client $(ClientSize)"
     [[ $title == "hello.tap - Wendal"* ]] || Fail "title \"$title\""
     xdotool windowactivate --sync "$WIN"
+}
+
+# The picture in a client area resized by hand: at the largest whole scale that fits, centred,
+# black bars round it. SCALE X Y: where it should be within the picture area under the menu.
+CaptureScaled() {
+    local out=$1 scale=$2 x=$3 y=$4 width height
+    import -window "$WIN" "$WORK/window.png" 2>/dev/null || return 1
+    # Shrunk back by sampling one pixel of every SCALE x SCALE square: exactly the picture.
+    convert "$WORK/window.png" -crop $((320 * scale))x$((240 * scale))+$x+$((menu + y)) +repage \
+        -sample $((100 / scale))% -fill black -draw "$MASK" "$out"
+    # The bars: everything of the picture area left of and above the picture is black.
+    width=$(ClientSize | cut -dx -f1); height=$(($(ClientSize | cut -dx -f2) - menu))
+    convert "$WORK/window.png" -crop ${x}x${height}+0+$menu +repage "$WORK/bar-left.png"
+    convert "$WORK/window.png" -crop ${width}x${y}+0+$menu +repage "$WORK/bar-top.png"
+}
+
+# The brightest pixel of the two bars, 0 to 1.
+BarsBrightest() {
+    convert "$WORK/bar-left.png" "$WORK/bar-top.png" -format '%[fx:maxima] ' info: |
+        awk '{print ($1 > $2 ? $1 : $2)}'
+}
+
+ScaledMatches() {
+    CaptureScaled "$WORK/scaled.png" "$2" "$3" "$4" &&
+        [ "$(DiffCount "$WORK/scaled.png" "$1")" = 0 ] && [ "$(BarsBrightest)" = 0 ]
 }
 
 # Waits for the window to show the reference, then reports the final difference.
@@ -112,6 +146,17 @@ ExpectPicture "$WORK/loaded.png" "after LOAD \"\""
 
 xdotool key F6
 ExpectClient "640x$((menu + 480))"
+xdotool key F5
+ExpectClient "320x$((menu + 240))"
+
+# Resized by hand to a picture area of 700 x 500: twice the size, bars 30 and 10 pixels wide.
+xdotool windowsize "$WIN" 700 $((menu + 500))
+ExpectClient "700x$((menu + 500))"
+WaitFor 60 ScaledMatches "$WORK/loaded.png" 2 30 10 ||
+    Fail "the resized window does not show the renderer's picture twice the size in black bars:" \
+        "$(DiffCount "$WORK/scaled.png" "$WORK/loaded.png") pixels differ, brightest bar pixel" \
+        "$(BarsBrightest)"
+echo "resized to 700x$((menu + 500)): the renderer's picture at 2x, black bars round it"
 xdotool key F5
 ExpectClient "320x$((menu + 240))"
 

@@ -1,13 +1,6 @@
-# The X session the end-to-end tests share: a private home, a fresh Xvfb display with openbox,
-# and the helpers that start wendal and wait on it. Sourced; DEPTH and WENDAL must be set.
-WORK=$(mktemp -d)
-XVFB_PID= WM_PID= APP_PID=
-Cleanup() {
-    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap Cleanup EXIT
+# Sourced by the scripts that run the desktop program on a private X display: WaitFor, Fail,
+# StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID and WM_PID, and
+# LaunchWendal, ClientSize and ExpectClient, which need WENDAL.
 Fail() { echo "FAIL: $*"; exit 1; }
 
 # Polls a command every half second until it succeeds or SECONDS run out.
@@ -40,9 +33,11 @@ StartSession() {
     echo "display $DISPLAY at depth $DEPTH"
 }
 
+
 ClientSize() { xwininfo -id "$WIN" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
 
-# Starts wendal with the arguments and waits for its window: APP_PID and WIN are set.
+# Starts wendal with the arguments and waits for its window (LAUNCH_SECONDS, 120 unless set):
+# APP_PID and WIN are set.
 LaunchWendal() {
     # In a sanitizer build the system's libraries (D-Bus, the GL driver) keep memory until the
     # process ends; the leak check of the program's own code is the unit tests' job.
@@ -60,4 +55,3 @@ ExpectClient() {
     echo "client area $size, expected $want"
     [ "$size" = "$want" ] || Fail "client area $size, expected $want"
 }
-
