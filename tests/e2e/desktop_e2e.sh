@@ -15,15 +15,8 @@ for tool in openbox xdotool xwininfo xprop import convert compare; do
     command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
 done
 
-WORK=$(mktemp -d)
-XVFB_PID= WM_PID= APP_PID=
-Cleanup() {
-    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
-    wait 2>/dev/null
-    [ -n "${KEEP_WORK:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
-}
-trap Cleanup EXIT
 . "$(dirname "$0")/x_session.sh"
+StartScratch
 
 # The window's picture area (the bottom 320 x 240 of the client) with the read-out masked.
 CapturePicture() {

@@ -13,15 +13,8 @@ for tool in openbox xdotool xwininfo xprop; do
     command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
 done
 
-WORK=$(mktemp -d)
-XVFB_PID= WM_PID= APP_PID=
-Cleanup() {
-    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap Cleanup EXIT
 . "$(dirname "$0")/x_session.sh"
+StartScratch
 
 CONF() { echo "$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"; }
 

@@ -1,7 +1,20 @@
 # Sourced by the scripts that run the desktop program on a private X display: WaitFor, Fail,
-# StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID and WM_PID, and
-# LaunchWendal, ClientSize and ExpectClient, which need WENDAL.
+# StartScratch, StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID
+# and WM_PID, and LaunchWendal, ClientSize and ExpectClient, which need WENDAL.
 Fail() { echo "FAIL: $*"; exit 1; }
+
+# A scratch folder in WORK; it and the programs started (APP_PID, the display, the window
+# manager) are gone when the script ends, the folder kept when KEEP_WORK is set.
+StartScratch() {
+    WORK=$(mktemp -d)
+    XVFB_PID= WM_PID= APP_PID=
+    trap EndScratch EXIT
+}
+EndScratch() {
+    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
+    wait 2>/dev/null
+    [ -n "${KEEP_WORK:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
+}
 
 # Polls a command every half second until it succeeds or SECONDS run out.
 WaitFor() {
