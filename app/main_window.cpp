@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "app/caption_bar.h"
@@ -22,6 +23,7 @@
 #include "app/icons.h"
 #include "app/menu_table.h"
 #include "app/startup.h"
+#include "app/title.h"
 #include "app/window_events.h"
 #include "app/window_services.h"
 #include "display/display_state.h"
@@ -278,11 +280,22 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
     if (e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
 
+// The drop is finished before the file is loaded: a message box shown inside the drop would
+// hold the program the file was dragged from until the box is closed.
 void MainWindow::dropEvent(QDropEvent* e) {
     const QList<QUrl> urls = e->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
     e->acceptProposedAction();
-    OpenChosenFile(urls.first().toLocalFile().toStdString());
+    const std::string path = urls.first().toLocalFile().toStdString();
+    const qsizetype others = urls.size() - 1;
+    QTimer::singleShot(0, this, [path, others] {
+        if (OpenChosenFile(path) && others > 0)
+            ShowMessage("Only one file is loaded at a time.",
+                        FileTitle(path) + " was loaded; " +
+                            (others == 1
+                                 ? std::string("the other file was not.")
+                                 : "the other " + std::to_string(others) + " files were not."));
+    });
 }
 
 // ---- The window services ------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Why the last file load failed, for the message that follows "Error reading snapshot/tape
 // file!". Every reader sets it when it refuses a file; a successful load leaves it alone.
 #pragma once
+#include <cstdio>
 
 enum class LoadError {
     None,
@@ -25,3 +26,6 @@ const char* LoadErrorText(LoadError error);
 // Only a regular file is read: a folder never reads, a FIFO or a device can block for ever.
 // Otherwise sets LastLoadError to NotFound or NotRegularFile and returns false.
 bool IsLoadableFile(const char* path);
+// Opens the file for reading only when it is a regular file, and without waiting: a FIFO with
+// no writer would block the open itself. Otherwise nullptr, with LastLoadError set.
+std::FILE* OpenLoadableFile(const char* path);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +11,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "media/builtin_rom.h"
@@ -252,6 +257,57 @@ TEST_F(WendalRun, RomBesideTheProgramIsRun) {
     RunResult builtin = Run("--frames 5 --screen " + File("b.scr"));
     ASSERT_EQ(builtin.status, 0) << builtin.err;
     EXPECT_NE(Slurp(dir / "b.scr"), Slurp(dir / "s.scr"));
+}
+
+// A FIFO named "spectrum.rom" is not opened for reading, which would wait for a writer for
+// ever: the built-in ROM runs. `timeout` ends a run that hangs (status 124).
+TEST_F(WendalRun, AFifoBesideTheProgramIsNotARom) {
+    fs::create_directory(dir / "bin");
+    fs::copy_file(WENDAL_RUN_PATH, dir / "bin/wendal-run");
+    ASSERT_EQ(mkfifo((dir / "bin/spectrum.rom").c_str(), 0600), 0);
+    RunResult r =
+        Run("20 '" + (dir / "bin/wendal-run").string() + "' --frames 5 --screen " + File("f.scr"),
+            "timeout");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(Run("--frames 5 --screen " + File("b.scr")).status, 0);
+    EXPECT_EQ(Slurp(dir / "f.scr"), Slurp(dir / "b.scr"));
+}
+
+// A name of the longest length a folder takes is saved, and saved over: the temporary name
+// beside it must fit too.
+TEST_F(WendalRun, ANameOfTheLongestLengthIsSavedAndSavedOver) {
+    const std::string name = std::string(NAME_MAX - 4, 'n') + ".sna";
+    for (int k = 0; k < 2; ++k) {
+        RunResult r = Run("--frames 5 --save " + File(name.c_str()));
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(fs::file_size(dir / name), 49179u);
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 3u); // the snapshot, out, err: no temporary left behind
+}
+
+// A write onto a full disk says why it failed. A small tmpfs, filled up, is the full disk;
+// mounting one needs the administrator.
+TEST_F(WendalRun, AFullDiskIsGivenAsTheReason) {
+    if (geteuid() != 0) GTEST_SKIP() << "not run as root: no tmpfs can be mounted for a full disk";
+    const fs::path disk = dir / "disk";
+    fs::create_directory(disk);
+    if (mount("wendal-test", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    {
+        std::ofstream fill(disk / "fill", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (fill.write(block.data(), std::streamsize(block.size())) && fill.flush()) {}
+    }
+    RunResult r = Run("--frames 5 --save " + File("disk/full.sna"));
+    const bool leftover =
+        fs::exists(disk / "full.sna") ||
+        std::distance(fs::directory_iterator(disk), fs::directory_iterator()) != 1;
+    umount(disk.c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("full.sna: no space left on the device"), std::string::npos) << r.err;
+    EXPECT_FALSE(leftover);
 }
 
 // After "--" an argument that starts with "-" is the file.

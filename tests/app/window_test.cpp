@@ -3,10 +3,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScreen>
 #include <QTest>
+#include <QUrl>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -239,8 +243,6 @@ std::string OfferedSaveName() {
     return offered;
 }
 
-// After a tape or recording the Save dialog never offers its name, which a snapshot would
-// overwrite: the snapshot extension replaces it, .z80 when the last snapshot opened was one.
 TEST_F(AppFixture, FileTypesAreNamedOnce) {
     QStringList types;
     QTimer::singleShot(0, [&types] {
@@ -258,6 +260,8 @@ TEST_F(AppFixture, FileTypesAreNamedOnce) {
     EXPECT_EQ(types[5].toStdString(), "All Files (*.*)");
 }
 
+// After a tape or recording the Save dialog never offers its name, which a snapshot would
+// overwrite: the snapshot extension replaces it, .z80 when the last snapshot opened was one.
 TEST_F(AppFixture, SaveOffersASnapshotNameAfterARecording) {
     ASSERT_TRUE(OpenChosenFile(DataFile("hello-11025.wav")));
     EXPECT_EQ(OfferedSaveName(), "hello-11025.sna");
@@ -268,6 +272,57 @@ TEST_F(AppFixture, SaveOffersASnapshotNameAfterARecording) {
     ASSERT_TRUE(OpenChosenFile(DataFile("hello.tap")));
     EXPECT_EQ(OfferedSaveName(), "hello.z80");
     std::filesystem::remove(z80);
+}
+
+// Drops files on the window and answers the message box that follows, if one shows within a
+// second. `boxInsideDrop`: the box showed before the drop event had returned.
+struct DropOutcome {
+    bool boxInsideDrop = false;
+    std::string text, detail;
+};
+DropOutcome Drop(const std::vector<std::string>& paths) {
+    QList<QUrl> urls;
+    for (const std::string& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    QMimeData data;
+    data.setUrls(urls);
+    QDropEvent e(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    DropOutcome outcome;
+    bool returned = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        outcome.boxInsideDrop = !returned;
+        outcome.text = box->text().toStdString();
+        outcome.detail = box->informativeText().toStdString();
+        box->accept();
+    });
+    poll.start(5);
+    // Straight to the window: the application would look for a drag in progress first.
+    static_cast<QObject*>(TheMainWindow())->event(&e);
+    returned = true;
+    QElapsedTimer waited;
+    waited.start();
+    while (outcome.text.empty() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return outcome;
+}
+
+TEST_F(AppFixture, DropsAreFinishedBeforeAnyBoxAndOnlyOneFileIsLoaded) {
+    DropOutcome refused = Drop({DataFile("hello.Tap")});
+    EXPECT_EQ(refused.text, "Error reading snapshot/tape file!");
+    EXPECT_FALSE(refused.boxInsideDrop) << "the box held the drop";
+
+    DropOutcome one = Drop({DataFile("hello.tap")});
+    EXPECT_EQ(one.text, "");
+    EXPECT_EQ(TitleName, "hello.tap");
+
+    DropOutcome several = Drop({DataFile("basic.tap"), DataFile("hello.tap")});
+    EXPECT_EQ(TitleName, "basic.tap");
+    EXPECT_EQ(several.text, "Only one file is loaded at a time.");
+    EXPECT_EQ(several.detail, "basic.tap was loaded; the other file was not.");
+    EXPECT_FALSE(several.boxInsideDrop);
+    CloseTape();
 }
 
 TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
