@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/run_state.h"
-#include "display/shaded_caption.h"
+#include "app/shaded_caption.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "app/window_events.h"
 
 #include "app/commands.h"
+#include "app/display_modes.h"
 #include "app/menu_table.h"
 #include "app/run_state.h"
 #include "app/title.h"
 #include "app/window_services.h"
-#include "display/display_modes.h"
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
 #include "platform/desktop/desktop_keyboard.h"

@@ -13,6 +13,7 @@
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
+#include "app/display_modes.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/poke_number.h"
@@ -20,7 +21,6 @@
 #include "app/window_services.h"
 #include "app_harness.h"
 #include "core/machine.h"
-#include "display/display_modes.h"
 #include "media/builtin_rom.h"
 #include "media/rom.h"
 #include "media/sampled_tape.h"

@@ -18,17 +18,17 @@
 #include <set>
 #include <vector>
 
+#include "app/display_modes.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
+#include "app/speed_display.h"
 #include "app/startup.h"
 #include "app/title.h"
 #include "app/window_events.h"
 #include "app_harness.h"
 #include "core/machine.h"
 #include "display/colour_map.h"
-#include "display/display_modes.h"
 #include "display/screen_shadow.h"
-#include "display/speed_display.h"
 #include "media/builtin_rom.h"
 #include "media/rom.h"
 #include "peripherals/beeper.h"
