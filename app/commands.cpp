@@ -10,9 +10,9 @@
 #include "app/window_services.h"
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
+#include "engine/open_media.h"
 #include "media/load_error.h"
 #include "media/load_file.h"
-#include "media/rom.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media/tzx_player.h"
@@ -84,14 +84,13 @@ static void AfterFileCommand() {
 bool LoadNamedFile(const std::string& path) {
     FileName = path;
     LastLoadError = LoadError::None;
-    if (!LoadFile(path.c_str())) {
+    if (!OpenMedia(path.c_str())) {
         std::string why = FileTitle(path);
         if (LastLoadError != LoadError::None)
             why += ": " + std::string(LoadErrorText(LastLoadError));
         ShowMessage("Error reading snapshot/tape file!", why);
         return false;
     }
-    LoadRom(); // places the loader trap for a TAP image, removes it otherwise
     TitleName = FileTitle(path);
     const std::string snapshot = SnapshotExtension(path);
     if (!snapshot.empty()) LastSnapshotZ80 = snapshot == ".z80";

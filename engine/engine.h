@@ -20,6 +20,7 @@
 #include "display/screen_shadow.h"
 #include "display/writer_table.h"
 #include "engine/frame_sequence.h"
+#include "engine/open_media.h"
 #include "engine/power_on.h"
 #include "media/frame_png.h"
 #include "media/load_file.h"

@@ -226,14 +226,13 @@ int main(int argc, char** argv) {
     if (!StartMachine(o)) return 1;
     if (o.file) {
         TapeRate = o.tapeRate;
-        if (!LoadFile(o.file)) {
+        if (!OpenMedia(o.file)) {
             std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file,
                          LoadErrorText(LastLoadError));
             HeadlessWaveDiscard(); // a run that failed writes nothing
             CloseSound();
             return 1;
         }
-        LoadRom();
     }
 
     const FrameTarget target{WriterFor(32, WriterSize::Single), FramePixels, FrameWidth * 4};
