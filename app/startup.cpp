@@ -89,7 +89,10 @@ int MainLoop() {
     for (;;) { // a quit asked for during start-up (a signal) ends it at the first pass
         QCoreApplication::processEvents(QEventLoop::AllEvents); // everything pending first
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (QuitRequested) return QuitCode;
+        if (QuitRequested) {
+            QuitRequested = false; // answered: a later run of the loop starts afresh
+            return QuitCode;
+        }
         if (!AppActive.load() || !TickEnabled.load()) {
             std::this_thread::sleep_for(PausedSleep);
             continue;
