@@ -116,13 +116,13 @@ CORE_INLINE void Ccf() {
 
 // Decimal adjust after an addition (N clear) or a subtraction (N set). The low digit is
 // corrected by 6 when it overflowed (H) or is above 9; the high digit by 0x60 when the previous
-// operation carried or A was above 0x99 on entry. H ends 0, N is kept, C is set by a carry or
-// borrow of the adjustment or kept when it was already set.
+// operation carried or A was above 0x99 on entry. H ends 0, N is kept. C is set exactly when the
+// high digit is corrected, after a subtraction too: the processor reports the decimal carry out
+// of A, not a borrow of the adjustment.
 CORE_INLINE void Daa() {
-    unsigned a = Machine.a, f = Machine.f, w = a;
+    unsigned a = Machine.a, f = Machine.f;
     unsigned adjust =
         ((f & FlagH) || (a & 0x0F) > 9 ? 0x06 : 0) | ((f & FlagC) || a > 0x99 ? 0x60 : 0);
-    w = (f & FlagN) ? w - adjust : w + adjust;
-    Machine.a = uint8_t(w);
-    Machine.f = uint8_t(SzpTable[Machine.a] | (f & (FlagN | FlagC)) | ((w >> 8) ? FlagC : 0));
+    Machine.a = uint8_t((f & FlagN) ? a - adjust : a + adjust);
+    Machine.f = uint8_t(SzpTable[Machine.a] | (f & FlagN) | (adjust >> 6));
 }

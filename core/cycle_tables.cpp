@@ -46,7 +46,7 @@ const uint8_t CbCycles[256] = {
 };
 
 // ED xx, the ED byte included; block instructions one iteration (a repeat adds 5).
-// Bytes that are not executed cost 8, except the I/O block group A2/AA/B2/BA at 16.
+// Bytes that are not executed cost 8.
 const uint8_t EdCycles[256] = {
 //   x0  x1  x2  x3  x4  x5  x6  x7  x8  x9  xA  xB  xC  xD  xE  xF
      8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8, // 0x
@@ -59,8 +59,8 @@ const uint8_t EdCycles[256] = {
     12, 12, 15, 20,  8, 14,  8,  8, 12, 12, 15, 20,  8, 14,  8,  8, // 7x
      8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8, // 8x
      8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8, // 9x
-    16, 16, 16,  8,  8,  8,  8,  8, 16, 16, 16,  8,  8,  8,  8,  8, // Ax LDI CPI (INI) (OUTI) LDD CPD
-    16, 16, 16,  8,  8,  8,  8,  8, 16, 16, 16,  8,  8,  8,  8,  8, // Bx LDIR CPIR    LDDR CPDR
+    16, 16, 16, 16,  8,  8,  8,  8, 16, 16, 16, 16,  8,  8,  8,  8, // Ax LDI CPI INI OUTI LDD CPD IND OUTD
+    16, 16, 16, 16,  8,  8,  8,  8, 16, 16, 16, 16,  8,  8,  8,  8, // Bx LDIR CPIR INIR OTIR LDDR CPDR INDR OTDR
      8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8, // Cx
      8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8, // Dx
      8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8, // Ex

@@ -1,5 +1,6 @@
 // ED xx: 16-bit arithmetic with carry, 16-bit loads, NEG, RETN/RETI, IM, the I and R
-// transfers, RRD/RLD, port access through C, block moves and compares, and the tape trap ED FF.
+// transfers, RRD/RLD, port access through C, block moves, compares, input and output, and the
+// tape trap ED FF.
 // Second bytes without a case here are two-byte no-ops.
 #include "core/alu.h"
 #include "core/cycle_tables.h"
@@ -7,11 +8,37 @@
 #include "core/io_bus.h"
 #include "core/machine.h"
 
+// The ED set's map, row by the high nibble of the byte after ED and column by its low one; "-" is
+// a two-byte no-op. IM 0/1 is the mode in which the frame interrupt is not taken; TRAP is the
+// tape loader's trap.
+// clang-format off
+const char* const EdMap[256] = {
+//  x0          x1           x2           x3            x4     x5      x6      x7        x8          x9           xA           xB            xC     xD      xE        xF
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 0x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 1x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 2x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 3x
+    "IN B,(C)", "OUT (C),B", "SBC HL,BC", "LD (nn),BC", "NEG", "RETN", "IM 0", "LD I,A", "IN C,(C)", "OUT (C),C", "ADC HL,BC", "LD BC,(nn)", "NEG", "RETI", "IM 0/1", "LD R,A", // 4x
+    "IN D,(C)", "OUT (C),D", "SBC HL,DE", "LD (nn),DE", "NEG", "RETN", "IM 1", "LD A,I", "IN E,(C)", "OUT (C),E", "ADC HL,DE", "LD DE,(nn)", "NEG", "RETN", "IM 2",   "LD A,R", // 5x
+    "IN H,(C)", "OUT (C),H", "SBC HL,HL", "LD (nn),HL", "NEG", "RETN", "IM 0", "RRD",    "IN L,(C)", "OUT (C),L", "ADC HL,HL", "LD HL,(nn)", "NEG", "RETN", "IM 0/1", "RLD", // 6x
+    "IN (C)",   "OUT (C),0", "SBC HL,SP", "LD (nn),SP", "NEG", "RETN", "IM 1", "-",      "IN A,(C)", "OUT (C),A", "ADC HL,SP", "LD SP,(nn)", "NEG", "RETN", "IM 2",   "-", // 7x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 8x
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // 9x
+    "LDI",      "CPI",       "INI",       "OUTI",       "-",   "-",    "-",    "-",      "LDD",      "CPD",       "IND",       "OUTD",       "-",   "-",    "-",      "-", // Ax
+    "LDIR",     "CPIR",      "INIR",      "OTIR",       "-",   "-",    "-",    "-",      "LDDR",     "CPDR",      "INDR",      "OTDR",       "-",   "-",    "-",      "-", // Bx
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // Cx
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // Dx
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "-", // Ex
+    "-",        "-",         "-",         "-",          "-",   "-",    "-",    "-",      "-",        "-",         "-",         "-",          "-",   "-",    "-",      "TRAP", // Fx
+};
+// clang-format on
+
 // The trap sits at 0x056A in the ROM's tape loader; 0x05E2 is the RET that ends that routine.
 constexpr uint16_t TrapReturnPc = 0x056C;
 constexpr uint16_t LoaderExit = 0x05E2;
 
-constexpr uint32_t RepeatTStates = 5; // each iteration of LDIR/CPIR etc. that goes round again
+// Each iteration of a repeating block instruction that goes round again.
+constexpr uint32_t RepeatTStates = 5;
 
 // ADC HL,ss and SBC HL,ss, formed in 32 bits. H is the carry out of bit 11.
 static void Adc16(uint16_t v) {
@@ -68,7 +95,38 @@ static void LoadAFlags() {
     return r != 0 && bc != 0;
 }
 
-// LDIR and friends re-execute from the ED byte, so a frame can end between iterations.
+// INI/IND and OUTI/OUTD set F from the decremented B (S, Z), bit 7 of the byte moved (N), and
+// k, the byte plus C + 1 or C - 1 (input) or plus the stepped L (output): its carry out of 8 bits
+// is both H and C, and the parity of (k AND 7) XOR B is P/V. Bits 3 and 5 are 0.
+static uint8_t BlockIoFlags(uint8_t b, uint8_t byte, unsigned k) {
+    return uint8_t(SzTable[b] | ((byte >> 6) & FlagN) | (k > 0xFF ? FlagH | FlagC : 0) |
+                   ParityTable[(k & 7) ^ b]);
+}
+
+// One iteration of INI/IND; true while B has not run out. The port is read with B before its
+// decrement as the high byte of the address.
+[[gnu::always_inline]] static inline bool BlockIn(int step) {
+    uint16_t hl = Machine.HL();
+    uint8_t v = PortRead(Machine.c, Machine.b);
+    WriteByte(hl, v);
+    Machine.SetHL(uint16_t(hl + step));
+    uint8_t b = --Machine.b;
+    Machine.f = BlockIoFlags(b, v, v + uint8_t(Machine.c + step));
+    return b != 0;
+}
+
+// One iteration of OUTI/OUTD; true while B has not run out. B counts down before the write.
+[[gnu::always_inline]] static inline bool BlockOut(int step) {
+    uint16_t hl = Machine.HL();
+    uint8_t v = ReadByte(hl);
+    uint8_t b = --Machine.b;
+    PortWrite(Machine.c, v);
+    Machine.SetHL(uint16_t(hl + step));
+    Machine.f = BlockIoFlags(b, v, v + Machine.l);
+    return b != 0;
+}
+
+// LDIR, INIR and the rest re-execute from the ED byte, so a frame can end between iterations.
 [[gnu::always_inline]] static inline void Repeat() {
     Machine.pc = uint16_t(Machine.pc - 2);
     Machine.tstates += RepeatTStates;
@@ -87,6 +145,15 @@ static void LoadAFlags() {
     CountR();
     Machine.tstates += MainCycles[0xED] + EdCycles[op];
     return true;
+}
+
+// A repeating block instruction: iterations while `iteration` says go round again.
+template <typename Iteration>
+[[gnu::always_inline]] static inline void RepeatBlock(uint8_t op, Iteration iteration) {
+    while (iteration()) {
+        Repeat();
+        if (!RefetchRepeated(op)) break;
+    }
 }
 
 // The ROM's loader has put the expected flag byte in A' and LOAD (carry set) or VERIFY (carry
@@ -204,35 +271,23 @@ void ExecuteED() {
         Machine.f = uint8_t(SzpTable[Machine.a] | (Machine.f & FlagC));
         break;
     }
-    // Block moves and compares, one iteration per execution.
+    // Block moves, compares, input and output, one iteration per execution.
     case 0xA0: BlockLoad(+1); break;
     case 0xA8: BlockLoad(-1); break;
-    case 0xB0:
-        while (BlockLoad(+1)) {
-            Repeat();
-            if (!RefetchRepeated(op)) break;
-        }
-        break;
-    case 0xB8:
-        while (BlockLoad(-1)) {
-            Repeat();
-            if (!RefetchRepeated(op)) break;
-        }
-        break;
+    case 0xB0: RepeatBlock(op, [] { return BlockLoad(+1); }); break;
+    case 0xB8: RepeatBlock(op, [] { return BlockLoad(-1); }); break;
     case 0xA1: BlockCompare(+1); break;
     case 0xA9: BlockCompare(-1); break;
-    case 0xB1:
-        while (BlockCompare(+1)) {
-            Repeat();
-            if (!RefetchRepeated(op)) break;
-        }
-        break;
-    case 0xB9:
-        while (BlockCompare(-1)) {
-            Repeat();
-            if (!RefetchRepeated(op)) break;
-        }
-        break;
+    case 0xB1: RepeatBlock(op, [] { return BlockCompare(+1); }); break;
+    case 0xB9: RepeatBlock(op, [] { return BlockCompare(-1); }); break;
+    case 0xA2: BlockIn(+1); break;
+    case 0xAA: BlockIn(-1); break;
+    case 0xB2: RepeatBlock(op, [] { return BlockIn(+1); }); break;
+    case 0xBA: RepeatBlock(op, [] { return BlockIn(-1); }); break;
+    case 0xA3: BlockOut(+1); break;
+    case 0xAB: BlockOut(-1); break;
+    case 0xB3: RepeatBlock(op, [] { return BlockOut(+1); }); break;
+    case 0xBB: RepeatBlock(op, [] { return BlockOut(-1); }); break;
     case 0xFF: TapeTrapInstruction(); break;
     default: break; // not executed: only PC, R and the time move
     }

@@ -9,6 +9,53 @@
 #include "core/cb_set.h"
 #include "core/opcode_patterns.h"
 
+// The instruction map: each opcode's mnemonic, row by its high nibble and column by its low one,
+// for the unprefixed set and for the set after DD (IX; after FD the same with IY). n is an
+// immediate byte, nn an immediate word, e a relative jump's displacement, d the index
+// displacement; (CB), (DD), (ED) and (FD) lead on to the sets of those prefixes. The program
+// never reads these tables: they are the switch below at a glance, and a test holds them to it.
+// clang-format off
+inline constexpr const char* MainMap[256] = {
+//  x0           x1           x2            x3            x4            x5           x6            x7           x8           x9           xA            xB          xC            xD         xE            xF
+    "NOP",       "LD BC,nn",  "LD (BC),A",  "INC BC",     "INC B",      "DEC B",     "LD B,n",     "RLCA",      "EX AF,AF'", "ADD HL,BC", "LD A,(BC)",  "DEC BC",   "INC C",      "DEC C",   "LD C,n",     "RRCA", // 0x
+    "DJNZ e",    "LD DE,nn",  "LD (DE),A",  "INC DE",     "INC D",      "DEC D",     "LD D,n",     "RLA",       "JR e",      "ADD HL,DE", "LD A,(DE)",  "DEC DE",   "INC E",      "DEC E",   "LD E,n",     "RRA", // 1x
+    "JR NZ,e",   "LD HL,nn",  "LD (nn),HL", "INC HL",     "INC H",      "DEC H",     "LD H,n",     "DAA",       "JR Z,e",    "ADD HL,HL", "LD HL,(nn)", "DEC HL",   "INC L",      "DEC L",   "LD L,n",     "CPL", // 2x
+    "JR NC,e",   "LD SP,nn",  "LD (nn),A",  "INC SP",     "INC (HL)",   "DEC (HL)",  "LD (HL),n",  "SCF",       "JR C,e",    "ADD HL,SP", "LD A,(nn)",  "DEC SP",   "INC A",      "DEC A",   "LD A,n",     "CCF", // 3x
+    "LD B,B",    "LD B,C",    "LD B,D",     "LD B,E",     "LD B,H",     "LD B,L",    "LD B,(HL)",  "LD B,A",    "LD C,B",    "LD C,C",    "LD C,D",     "LD C,E",   "LD C,H",     "LD C,L",  "LD C,(HL)",  "LD C,A", // 4x
+    "LD D,B",    "LD D,C",    "LD D,D",     "LD D,E",     "LD D,H",     "LD D,L",    "LD D,(HL)",  "LD D,A",    "LD E,B",    "LD E,C",    "LD E,D",     "LD E,E",   "LD E,H",     "LD E,L",  "LD E,(HL)",  "LD E,A", // 5x
+    "LD H,B",    "LD H,C",    "LD H,D",     "LD H,E",     "LD H,H",     "LD H,L",    "LD H,(HL)",  "LD H,A",    "LD L,B",    "LD L,C",    "LD L,D",     "LD L,E",   "LD L,H",     "LD L,L",  "LD L,(HL)",  "LD L,A", // 6x
+    "LD (HL),B", "LD (HL),C", "LD (HL),D",  "LD (HL),E",  "LD (HL),H",  "LD (HL),L", "HALT",       "LD (HL),A", "LD A,B",    "LD A,C",    "LD A,D",     "LD A,E",   "LD A,H",     "LD A,L",  "LD A,(HL)",  "LD A,A", // 7x
+    "ADD A,B",   "ADD A,C",   "ADD A,D",    "ADD A,E",    "ADD A,H",    "ADD A,L",   "ADD A,(HL)", "ADD A,A",   "ADC A,B",   "ADC A,C",   "ADC A,D",    "ADC A,E",  "ADC A,H",    "ADC A,L", "ADC A,(HL)", "ADC A,A", // 8x
+    "SUB B",     "SUB C",     "SUB D",      "SUB E",      "SUB H",      "SUB L",     "SUB (HL)",   "SUB A",     "SBC A,B",   "SBC A,C",   "SBC A,D",    "SBC A,E",  "SBC A,H",    "SBC A,L", "SBC A,(HL)", "SBC A,A", // 9x
+    "AND B",     "AND C",     "AND D",      "AND E",      "AND H",      "AND L",     "AND (HL)",   "AND A",     "XOR B",     "XOR C",     "XOR D",      "XOR E",    "XOR H",      "XOR L",   "XOR (HL)",   "XOR A", // Ax
+    "OR B",      "OR C",      "OR D",       "OR E",       "OR H",       "OR L",      "OR (HL)",    "OR A",      "CP B",      "CP C",      "CP D",       "CP E",     "CP H",       "CP L",    "CP (HL)",    "CP A", // Bx
+    "RET NZ",    "POP BC",    "JP NZ,nn",   "JP nn",      "CALL NZ,nn", "PUSH BC",   "ADD A,n",    "RST 00H",   "RET Z",     "RET",       "JP Z,nn",    "(CB)",     "CALL Z,nn",  "CALL nn", "ADC A,n",    "RST 08H", // Cx
+    "RET NC",    "POP DE",    "JP NC,nn",   "OUT (n),A",  "CALL NC,nn", "PUSH DE",   "SUB n",      "RST 10H",   "RET C",     "EXX",       "JP C,nn",    "IN A,(n)", "CALL C,nn",  "(DD)",    "SBC A,n",    "RST 18H", // Dx
+    "RET PO",    "POP HL",    "JP PO,nn",   "EX (SP),HL", "CALL PO,nn", "PUSH HL",   "AND n",      "RST 20H",   "RET PE",    "JP (HL)",   "JP PE,nn",   "EX DE,HL", "CALL PE,nn", "(ED)",    "XOR n",      "RST 28H", // Ex
+    "RET P",     "POP AF",    "JP P,nn",    "DI",         "CALL P,nn",  "PUSH AF",   "OR n",       "RST 30H",   "RET M",     "LD SP,HL",  "JP M,nn",    "EI",       "CALL M,nn",  "(FD)",    "CP n",       "RST 38H", // Fx
+};
+
+inline constexpr const char* IndexMap[256] = {
+//  x0             x1             x2             x3             x4             x5             x6              x7             x8           x9           xA            xB          xC            xD            xE              xF
+    "NOP",         "LD BC,nn",    "LD (BC),A",   "INC BC",      "INC B",       "DEC B",       "LD B,n",       "RLCA",        "EX AF,AF'", "ADD IX,BC", "LD A,(BC)",  "DEC BC",   "INC C",      "DEC C",      "LD C,n",       "RRCA", // 0x
+    "DJNZ e",      "LD DE,nn",    "LD (DE),A",   "INC DE",      "INC D",       "DEC D",       "LD D,n",       "RLA",         "JR e",      "ADD IX,DE", "LD A,(DE)",  "DEC DE",   "INC E",      "DEC E",      "LD E,n",       "RRA", // 1x
+    "JR NZ,e",     "LD IX,nn",    "LD (nn),IX",  "INC IX",      "INC IXH",     "DEC IXH",     "LD IXH,n",     "DAA",         "JR Z,e",    "ADD IX,IX", "LD IX,(nn)", "DEC IX",   "INC IXL",    "DEC IXL",    "LD IXL,n",     "CPL", // 2x
+    "JR NC,e",     "LD SP,nn",    "LD (nn),A",   "INC SP",      "INC (IX+d)",  "DEC (IX+d)",  "LD (IX+d),n",  "SCF",         "JR C,e",    "ADD IX,SP", "LD A,(nn)",  "DEC SP",   "INC A",      "DEC A",      "LD A,n",       "CCF", // 3x
+    "LD B,B",      "LD B,C",      "LD B,D",      "LD B,E",      "LD B,IXH",    "LD B,IXL",    "LD B,(IX+d)",  "LD B,A",      "LD C,B",    "LD C,C",    "LD C,D",     "LD C,E",   "LD C,IXH",   "LD C,IXL",   "LD C,(IX+d)",  "LD C,A", // 4x
+    "LD D,B",      "LD D,C",      "LD D,D",      "LD D,E",      "LD D,IXH",    "LD D,IXL",    "LD D,(IX+d)",  "LD D,A",      "LD E,B",    "LD E,C",    "LD E,D",     "LD E,E",   "LD E,IXH",   "LD E,IXL",   "LD E,(IX+d)",  "LD E,A", // 5x
+    "LD IXH,B",    "LD IXH,C",    "LD IXH,D",    "LD IXH,E",    "LD IXH,IXH",  "LD IXH,IXL",  "LD H,(IX+d)",  "LD IXH,A",    "LD IXL,B",  "LD IXL,C",  "LD IXL,D",   "LD IXL,E", "LD IXL,IXH", "LD IXL,IXL", "LD L,(IX+d)",  "LD IXL,A", // 6x
+    "LD (IX+d),B", "LD (IX+d),C", "LD (IX+d),D", "LD (IX+d),E", "LD (IX+d),H", "LD (IX+d),L", "HALT",         "LD (IX+d),A", "LD A,B",    "LD A,C",    "LD A,D",     "LD A,E",   "LD A,IXH",   "LD A,IXL",   "LD A,(IX+d)",  "LD A,A", // 7x
+    "ADD A,B",     "ADD A,C",     "ADD A,D",     "ADD A,E",     "ADD A,IXH",   "ADD A,IXL",   "ADD A,(IX+d)", "ADD A,A",     "ADC A,B",   "ADC A,C",   "ADC A,D",    "ADC A,E",  "ADC A,IXH",  "ADC A,IXL",  "ADC A,(IX+d)", "ADC A,A", // 8x
+    "SUB B",       "SUB C",       "SUB D",       "SUB E",       "SUB IXH",     "SUB IXL",     "SUB (IX+d)",   "SUB A",       "SBC A,B",   "SBC A,C",   "SBC A,D",    "SBC A,E",  "SBC A,IXH",  "SBC A,IXL",  "SBC A,(IX+d)", "SBC A,A", // 9x
+    "AND B",       "AND C",       "AND D",       "AND E",       "AND IXH",     "AND IXL",     "AND (IX+d)",   "AND A",       "XOR B",     "XOR C",     "XOR D",      "XOR E",    "XOR IXH",    "XOR IXL",    "XOR (IX+d)",   "XOR A", // Ax
+    "OR B",        "OR C",        "OR D",        "OR E",        "OR IXH",      "OR IXL",      "OR (IX+d)",    "OR A",        "CP B",      "CP C",      "CP D",       "CP E",     "CP IXH",     "CP IXL",     "CP (IX+d)",    "CP A", // Bx
+    "RET NZ",      "POP BC",      "JP NZ,nn",    "JP nn",       "CALL NZ,nn",  "PUSH BC",     "ADD A,n",      "RST 00H",     "RET Z",     "RET",       "JP Z,nn",    "(DD CB)",  "CALL Z,nn",  "CALL nn",    "ADC A,n",      "RST 08H", // Cx
+    "RET NC",      "POP DE",      "JP NC,nn",    "OUT (n),A",   "CALL NC,nn",  "PUSH DE",     "SUB n",        "RST 10H",     "RET C",     "EXX",       "JP C,nn",    "IN A,(n)", "CALL C,nn",  "(DD)",       "SBC A,n",      "RST 18H", // Dx
+    "RET PO",      "POP IX",      "JP PO,nn",    "EX (SP),IX",  "CALL PO,nn",  "PUSH IX",     "AND n",        "RST 20H",     "RET PE",    "JP (IX)",   "JP PE,nn",   "EX DE,HL", "CALL PE,nn", "(ED)",       "XOR n",        "RST 28H", // Ex
+    "RET P",       "POP AF",      "JP P,nn",     "DI",          "CALL P,nn",   "PUSH AF",     "OR n",         "RST 30H",     "RET M",     "LD SP,IX",  "JP M,nn",    "EI",       "CALL M,nn",  "(FD)",       "CP n",         "RST 38H", // Fx
+};
+// clang-format on
+
 // Expanded in its caller: FrameLoop has the unprefixed switch and, through FollowPrefixes, the
 // two index sets in its own body. Every procedure of the patterns and of alu.h is forced inline
 // (CORE_INLINE), the CB sets included; in the release build the dispatch in FrameLoop calls out

@@ -4,7 +4,8 @@
 #pragma once
 #include <cstdint>
 
-void ExecuteED(); // ED xx (also after a DD or FD prefix)
+void ExecuteED();                    // ED xx (also after a DD or FD prefix)
+extern const char* const EdMap[256]; // its mnemonics, written out at the head of ed_set.cpp
 // After a DD or FD prefix: follows a chain of prefixes (the last one decides) and runs the
 // instruction it ends with, so that nothing can come between a prefix and its instruction. The
 // frame loop has the same inline (FollowPrefixes); this serves a prefix left pending.

@@ -70,37 +70,81 @@ TEST(IndexedCb, BitResSetOnTheIndexedByte) {
     }
 }
 
-// With the prefix: 23 T-states for a read-modify-write, 20 for BIT (no write-back), 16 for an
-// operation byte outside the memory column, which then changes nothing at all. The prefix and CB
-// are the only opcode fetches; d and op do not count R.
-TEST(IndexedCb, TimeRefreshAndNoOpColumnsOfEveryOperationByte) {
+// With the prefix: 23 T-states for a read-modify-write and 20 for BIT, whatever the operand
+// column. The prefix and CB are the only opcode fetches; d and op do not count R. The byte under
+// the other index register is never touched.
+TEST(IndexedCb, TimeAndRefreshOfEveryOperationByte) {
     CleanMachine();
     for (uint8_t prefix : {uint8_t(0xDD), uint8_t(0xFD)}) {
         for (unsigned op = 0; op < 256; ++op) {
             SetUpIndexed(prefix, 0x10, uint8_t(op));
             Machine.memory[0xA010] = 0x5A, Machine.memory[0xC010] = 0xA5;
-            Machine.f = 0x00;
             Machine.r = 0x7F;
-            Registers before = CaptureRegisters();
             uint32_t t = Step();
-            bool memory = (op & 7) == 6;
-            uint32_t want = !memory ? 16 : (op & 0xC0) == 0x40 ? 20 : 23;
-            EXPECT_EQ(t, want) << std::hex << op;
+            EXPECT_EQ(t, (op & 0xC0) == 0x40 ? 20u : 23u) << std::hex << op;
             EXPECT_EQ(Machine.r, 0x01) << std::hex << op;
             EXPECT_EQ(Machine.opcode, op);
             EXPECT_EQ(Machine.pc, CodeAt + 4);
             EXPECT_EQ(Machine.indexPrefix, 0);
-            if (!memory) {
-                EXPECT_TRUE(CaptureRegisters() == before) << std::hex << op;
-                EXPECT_EQ(Machine.memory[0xA010], 0x5A);
-                EXPECT_EQ(Machine.memory[0xC010], 0xA5);
-            } else {
-                // The byte under the other index register is never touched.
-                uint16_t other = prefix == 0xDD ? 0xC010 : 0xA010;
-                EXPECT_EQ(Machine.memory[other], other == 0xA010 ? 0x5A : 0xA5) << std::hex << op;
-            }
+            uint16_t other = prefix == 0xDD ? 0xC010 : 0xA010;
+            EXPECT_EQ(Machine.memory[other], other == 0xA010 ? 0x5A : 0xA5) << std::hex << op;
         }
     }
+}
+
+namespace {
+// What a rotate, shift, RES or SET makes of v, from arithmetic on the value.
+uint8_t ExpectedChange(unsigned op, uint8_t v, bool carry) {
+    unsigned field = (op >> 3) & 7;
+    switch (op >> 6) {
+    case 0: return ExpectedShift(field, v, carry).value;
+    case 2: return uint8_t(v & ~(1u << field));
+    default: return uint8_t(v | (1u << field));
+    }
+}
+} // namespace
+
+// An operation byte whose operand field names a register does what the (X+d) form does to the
+// byte and to F, and also leaves the result in that register (H and L themselves, not the index
+// halves), in the ROM too, where the byte stays as it was. BIT leaves every register alone.
+TEST(IndexedCb, RegisterFormsMatchTheMemoryFormAndLoadTheRegister) {
+    CleanMachine();
+    uint8_t* const field[8] = {&Machine.b, &Machine.c, &Machine.d, &Machine.e,
+                               &Machine.h, &Machine.l, nullptr,    &Machine.a};
+    auto prepare = [](uint8_t prefix, uint16_t x, uint8_t op, uint8_t v, uint8_t f) {
+        SetUpIndexed(prefix, 0x85, op); // d = -123
+        (prefix == 0xDD ? Machine.ix : Machine.iy) = x;
+        Machine.memory[uint16_t(x - 123)] = v, Machine.f = f;
+    };
+    for (uint8_t prefix : {uint8_t(0xDD), uint8_t(0xFD)})
+        for (uint16_t x : {uint16_t(0xA000), uint16_t(0x3F80)})
+            for (unsigned op = 0; op < 256; ++op) {
+                if ((op & 7) == 6) continue;
+                for (unsigned v = 0; v < 256; v += 3)
+                    for (bool carry : {false, true}) {
+                        SCOPED_TRACE(testing::Message() << std::hex << int(prefix) << " " << x
+                                                        << " op " << op << " v " << v);
+                        const uint16_t addr = uint16_t(x - 123);
+                        const uint8_t f = uint8_t((carry ? FlagC : 0) | Flag3 | Flag5);
+                        prepare(prefix, x, uint8_t((op & 0xF8) | 6), uint8_t(v), f);
+                        Step();
+                        const uint8_t byte = Machine.memory[addr], flags = Machine.f;
+                        const Registers memoryForm = CaptureRegisters();
+
+                        prepare(prefix, x, uint8_t(op), uint8_t(v), f);
+                        uint8_t& reg = *field[op & 7];
+                        const uint8_t was = reg;
+                        Step();
+                        EXPECT_EQ(Machine.memory[addr], byte);
+                        EXPECT_EQ(Machine.f, flags);
+                        if ((op >> 6) != 1) {
+                            EXPECT_EQ(reg, ExpectedChange(op, uint8_t(v), carry));
+                            if (addr >= 0x4000) { EXPECT_EQ(reg, byte); }
+                            reg = was; // nothing else may differ from the (X+d) form
+                        }
+                        EXPECT_TRUE(CaptureRegisters() == memoryForm);
+                    }
+            }
 }
 
 TEST(IndexedCb, AddressWrapsAndRomDiscardsWritesButNotFlags) {

@@ -257,6 +257,28 @@ TEST_F(MainSet, DaaAdjustsOutOfRangeAccumulators) {
     EXPECT_TRUE(Machine.f & FlagC);
 }
 
+// The carry DAA leaves is the decimal carry out of A: A's two digits read as a decimal number,
+// a digit above 9 counting on into the next place, are above 99, or the previous operation had
+// already carried. After an addition and after a subtraction alike, for every A, N, H and C.
+TEST_F(MainSet, DaaCarryIsTheDecimalCarryOfEveryInput) {
+    for (unsigned a = 0; a < 256; ++a)
+        for (unsigned flags = 0; flags < 8; ++flags) {
+            const bool n = flags & 1, h = flags & 2, c = flags & 4;
+            Machine.a = uint8_t(a);
+            Machine.f = uint8_t((n ? FlagN : 0) | (h ? FlagH : 0) | (c ? FlagC : 0));
+            Run({0x27});
+            const unsigned decimal = 10 * (a >> 4) + (a & 15);
+            const uint8_t r = Machine.a;
+            ASSERT_EQ(Machine.f,
+                      Flags(r & 0x80, r == 0, false, EvenParity(r), n, c || decimal > 99))
+                << std::hex << "A " << a << " N " << n << " H " << h << " C " << c;
+        }
+    // After SUB 0x66 from 0x00: A = 0x9A, N set. The processor gives 0x34 with the carry set.
+    Machine.SetAF(0x9A02);
+    Run({0x27});
+    EXPECT_EQ(Machine.AF(), 0x3400 | FlagC | FlagN);
+}
+
 // ---- Rotates and flag operations ------------------------------------------------------------
 
 TEST_F(MainSet, AccumulatorRotatesMoveBitsThroughCarry) {
