@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include "app/recent_files.h"
 #include "app/settings_values.h"
 #include "display/display_state.h"
 #include "peripherals/settings.h"
@@ -67,6 +68,31 @@ static void WriteByte(QSettings& store, const char* name, uint8_t byte) {
     store.setValue(QString::fromLatin1(name), QByteArray(1, char(byte)));
 }
 
+// "Recent File 1" (the newest) to "Recent File 8": each a path's bytes.
+static QString RecentFileKey(int index) { return QStringLiteral("Recent File %1").arg(index + 1); }
+
+static void ReadRecentFiles(const QSettings& store) {
+    RecentFiles.clear();
+    for (int i = 0; i < RecentFileCount; ++i) {
+        QVariant v = store.value(RecentFileKey(i));
+        if (v.typeId() != QMetaType::QByteArray) continue;
+        const QByteArray bytes = v.toByteArray();
+        if (!bytes.isEmpty() && !bytes.contains('\0'))
+            RecentFiles.emplace_back(bytes.constData(), size_t(bytes.size()));
+    }
+}
+
+static void WriteRecentFiles(QSettings& store) {
+    for (int i = 0; i < RecentFileCount; ++i) {
+        if (size_t(i) < RecentFiles.size()) {
+            const std::string& path = RecentFiles[size_t(i)];
+            store.setValue(RecentFileKey(i), QByteArray(path.data(), qsizetype(path.size())));
+        } else {
+            store.remove(RecentFileKey(i));
+        }
+    }
+}
+
 // Every value is brought within the range the rest of the program is built for, so nothing
 // later has to guard against a hand-edited or foreign store.
 void LoadSettings() {
@@ -74,6 +100,7 @@ void LoadSettings() {
     uint8_t b;
     for (const char* name : StoredSettingNames)
         if (ReadByte(store, name, b)) ApplyStoredSetting(name, b);
+    ReadRecentFiles(store);
 }
 
 // The whole file is written to a temporary one that replaces the old file only once complete,
@@ -94,6 +121,9 @@ bool SaveSettings() {
         WriteByte(store, "Warnings", Settings.warnings == 1 ? 1 : 0);
         WriteByte(store, "PC Joystick", Settings.pcJoystick);
         WriteByte(store, "Keyb Joystick", Settings.keybJoystick);
+        WriteByte(store, "Auto-load Tapes", Settings.autoLoad == 1 ? 1 : 0);
+        WriteByte(store, "Fast Loading", Settings.fastLoading == 1 ? 1 : 0);
+        WriteRecentFiles(store);
     }
     store.sync();
     return store.status() == QSettings::NoError;

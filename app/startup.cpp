@@ -92,7 +92,7 @@ int MainLoop() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (QuitRequested) return QuitCode;
         ShowPendingVideoWarning();
-        if (!AppActive.load() || !TickEnabled.load()) {
+        if (!MachineRunning()) {
             std::this_thread::sleep_for(PausedSleep);
             continue;
         }

@@ -18,7 +18,7 @@ void ResetSpectrum() {
 
 std::string TitleText() {
     std::string title = TitleName + " - Wendal";
-    if (!AppActive.load()) title += " [Paused]";
+    if (!AppActive.load() || UserPaused.load()) title += " [Paused]";
     return title;
 }
 

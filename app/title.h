@@ -6,7 +6,7 @@ extern std::string TitleName; // "ROM", "Disk ROM" or the title of the last file
 
 // LoadRom, the title of the ROM when no tape is in, and the processor's power-on state.
 void ResetSpectrum();
-// "TitleName - Wendal", with " [Paused]" while the window is not active.
+// "TitleName - Wendal", with " [Paused]" while the window is not active or the user paused.
 std::string TitleText();
 // Puts TitleText on the main window.
 void UpdateTitle();

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/recent_files.h"
 #include "app/settings_store.h"
 #include "display/display_state.h"
 #include "peripherals/settings.h"
@@ -85,7 +86,7 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(DisplayMode, ModeWindow);
     EXPECT_TRUE(SpeedDisplay);
 
-    Settings = SettingsRecord{1, 7, 9, 33, 1, 0, 1, 2};
+    Settings = SettingsRecord{1, 7, 9, 33, 1, 0, 1, 2, 0, 0};
     DisplayMode = ModeFullscreen;
     FullscreenTv = true;
     SpeedDisplay = false;
@@ -100,6 +101,8 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Settings.warnings, 0);
     EXPECT_EQ(Settings.pcJoystick, 1);
     EXPECT_EQ(Settings.keybJoystick, 2);
+    EXPECT_EQ(Settings.autoLoad, 0);
+    EXPECT_EQ(Settings.fastLoading, 0);
     EXPECT_EQ(DisplayMode, ModeFullscreen);
     EXPECT_TRUE(FullscreenTv);
     EXPECT_FALSE(SpeedDisplay);
@@ -108,7 +111,28 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Stored("Speed Display").toByteArray(), Byte(0));
     const std::string text = Slurp(File());
     EXPECT_NE(text.find("Sound Buffers=21\n"), std::string::npos) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 13) << text;
+}
+
+// The recent files from one run to the next, in their order, whatever their names hold; the
+// list shrinks in the store as it does in the menu.
+TEST_F(SettingsStore, RecentFilesComeBackInTheNextRun) {
+    RecentFiles = {"/home/u/games/Ünïcode name.tzx", "/tmp/a=b.tap", "/x/y.wav"};
+    ASSERT_TRUE(SaveSettings());
+    RecentFiles.clear();
+    LoadSettings();
+    EXPECT_EQ(RecentFiles, (std::vector<std::string>{"/home/u/games/Ünïcode name.tzx",
+                                                     "/tmp/a=b.tap", "/x/y.wav"}));
+    RecentFiles.pop_back();
+    ASSERT_TRUE(SaveSettings());
+    RecentFiles.clear();
+    LoadSettings();
+    EXPECT_EQ(RecentFiles.size(), 2u);
+    EXPECT_FALSE(Stored("Recent File 3").isValid());
+    Store("Recent File 5", QByteArray("/with\0nul", 9)); // no path holds a NUL
+    LoadSettings();
+    EXPECT_EQ(RecentFiles.size(), 2u);
+    RecentFiles.clear();
 }
 
 TEST_F(SettingsStore, ValuesOutsideTheirRangesAreBroughtBackOnLoading) {
