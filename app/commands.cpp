@@ -155,7 +155,8 @@ void ReportTapeStop() {
     static uint32_t told = 0;
     if (TzxStopCount == told) return;
     told = TzxStopCount;
-    ShowMessage("The tape has stopped.", TzxStopReason);
+    // What the tape holds from there on never reaches the machine: the load has failed.
+    ShowMessage("Error reading snapshot/tape file!", FileTitle(FileName) + ": " + TzxStopReason);
     RefreshMenu();
 }
 

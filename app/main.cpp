@@ -3,6 +3,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/run_end.h"
 #include "app/run_state.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
         ShutdownEmulator();
         return 0;
     }
+    WatchForExternalEnds(); // from here the tick thread runs: every end must stop it
     ResetSpectrum();
     LoadCommandLineFile(CommandLineFile(argc, argv));
     UpdateTitle();
@@ -31,7 +33,6 @@ int main(int argc, char** argv) {
     window.activateWindow();
     window.setFocus();
     const int code = MainLoop();
-    ShutdownEmulator();
-    SaveSettings(); // a store that cannot be written loses this run's changes, nothing more
+    FinishRun();
     return code;
 }

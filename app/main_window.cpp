@@ -11,7 +11,9 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
+#include <string>
 #include <vector>
 
 #include "app/caption_bar.h"
@@ -21,6 +23,7 @@
 #include "app/menu_table.h"
 #include "app/recent_files.h"
 #include "app/startup.h"
+#include "app/title.h"
 #include "app/window_events.h"
 #include "app/window_services.h"
 #include "display/display_state.h"
@@ -42,9 +45,10 @@ NativeKeyCodes KeyCodesOfPlatform() {
 }
 
 const char* const OpenFilters[] = {
-    "All Spectrum Files (.sna;.z80;.tap;.tzx;.wav;.raw) (*.sna *.z80 *.tap *.tzx *.wav *.raw)",
+    "All Spectrum Files (.sna;.z80;.tap;.tzx;.csw;.pzx;.wav;.raw) "
+    "(*.sna *.z80 *.tap *.tzx *.csw *.pzx *.wav *.raw)",
     "Snapshot Files (.sna;.z80) (*.sna *.z80)",
-    "Tape Files (.tap;.tzx) (*.tap *.tzx)",
+    "Tape Files (.tap;.tzx;.csw;.pzx) (*.tap *.tzx *.csw *.pzx)",
     "WAV Tape Sample Files (.wav) (*.wav)",
     "RAW Tape Sample Files (.raw) (*.raw)",
     "All Files (*.*) (*)",
@@ -254,11 +258,22 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
     if (e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
 
+// The drop is finished before the file is loaded: a message box shown inside the drop would
+// hold the program the file was dragged from until the box is closed.
 void MainWindow::dropEvent(QDropEvent* e) {
     const QList<QUrl> urls = e->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
     e->acceptProposedAction();
-    OpenChosenFile(urls.first().toLocalFile().toStdString());
+    const std::string path = urls.first().toLocalFile().toStdString();
+    const qsizetype others = urls.size() - 1;
+    QTimer::singleShot(0, this, [path, others] {
+        if (OpenChosenFile(path) && others > 0)
+            ShowMessage("Only one file is loaded at a time.",
+                        FileTitle(path) + " was loaded; " +
+                            (others == 1
+                                 ? std::string("the other file was not.")
+                                 : "the other " + std::to_string(others) + " files were not."));
+    });
 }
 
 // ---- The window services ------------------------------------------------------------------

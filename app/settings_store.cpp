@@ -4,7 +4,11 @@
 #include <QFileDevice>
 #include <QIODevice>
 #include <QList>
+#include <QStandardPaths>
 #include <QString>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 
 #include "app/recent_files.h"
 #include "app/settings_values.h"
@@ -14,14 +18,31 @@
 static const char Organisation[] = "Corvallo Software";
 static const char Application[] = "Wendal";
 
+// "Recent File 1" (the newest) to "Recent File 8": each a path's bytes.
+static QString RecentFileKey(int index) { return QStringLiteral("Recent File %1").arg(index + 1); }
+
 #ifndef Q_OS_WIN
+// The one-byte settings take a few hundred bytes and the eight recent files' paths, at most
+// 4096 bytes each written in hexadecimal, 66 KB: more than this is not ours and is not read.
+constexpr qint64 MaxStoreBytes = 128 * 1024;
+
+static bool IsStoredSettingName(const std::string& name) {
+    for (const char* known : StoredSettingNames)
+        if (name == known) return true;
+    for (int i = 0; i < RecentFileCount; ++i)
+        if (name == RecentFileKey(i).toStdString()) return true;
+    return false;
+}
+
 // The settings file: one line per value, its name, "=" and its bytes in hexadecimal
-// ("Volume=32"). A line that is not of that form is passed over, as if the value were missing.
+// ("Volume=32"). A line that is not of that form is passed over, as if the value were missing,
+// and so is a name that is not one of the settings: what is not read is not written back.
 static bool ReadStoreFile(QIODevice& device, QSettings::SettingsMap& map) {
-    const QByteArray all = device.readAll();
+    const QByteArray all = device.read(MaxStoreBytes);
     std::string name, bytes;
     for (const QByteArray& line : all.split('\n')) {
-        if (!ParseStoreLine(std::string_view(line.constData(), size_t(line.size())), name, bytes))
+        if (!ParseStoreLine(std::string_view(line.constData(), size_t(line.size())), name, bytes) ||
+            !IsStoredSettingName(name))
             continue;
         map.insert(QString::fromUtf8(name.data(), qsizetype(name.size())),
                    QByteArray(bytes.data(), qsizetype(bytes.size())));
@@ -54,6 +75,40 @@ QSettings::Format SettingsFormat() {
 #endif
 }
 
+// The store: on Windows the registry key, elsewhere one file in the user's configuration folder
+// and nothing else (no folder-wide or system-wide files are merged in).
+static QSettings* OpenStore() {
+#ifdef Q_OS_WIN
+    return new QSettings(SettingsFormat(), QSettings::UserScope, Organisation, Application);
+#else
+    return new QSettings(QString::fromStdString(SettingsFilePath()), SettingsFormat());
+#endif
+}
+
+std::string SettingsFilePath() {
+#ifdef Q_OS_WIN
+    return std::string();
+#else
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return (folder + '/' + QLatin1String(Organisation) + '/' + QLatin1String(Application) +
+            QLatin1String(".conf"))
+        .toStdString();
+#endif
+}
+
+// The file is read and replaced only when it is a regular file (or not there yet): opening a
+// FIFO would wait for a writer for ever, and replacing a device or FIFO would put a plain file
+// in its place.
+static bool StoreIsUsable() {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    std::error_code ec;
+    const auto status = std::filesystem::status(SettingsFilePath(), ec);
+    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+#endif
+}
+
 // The stored byte of a value, or false when it is missing or not exactly one byte long.
 static bool ReadByte(const QSettings& store, const char* name, uint8_t& byte) {
     QVariant v = store.value(QString::fromLatin1(name));
@@ -67,9 +122,6 @@ static bool ReadByte(const QSettings& store, const char* name, uint8_t& byte) {
 static void WriteByte(QSettings& store, const char* name, uint8_t byte) {
     store.setValue(QString::fromLatin1(name), QByteArray(1, char(byte)));
 }
-
-// "Recent File 1" (the newest) to "Recent File 8": each a path's bytes.
-static QString RecentFileKey(int index) { return QStringLiteral("Recent File %1").arg(index + 1); }
 
 static void ReadRecentFiles(const QSettings& store) {
     RecentFiles.clear();
@@ -96,17 +148,20 @@ static void WriteRecentFiles(QSettings& store) {
 // Every value is brought within the range the rest of the program is built for, so nothing
 // later has to guard against a hand-edited or foreign store.
 void LoadSettings() {
-    QSettings store(SettingsFormat(), QSettings::UserScope, Organisation, Application);
+    if (!StoreIsUsable()) return;
+    std::unique_ptr<QSettings> store(OpenStore());
     uint8_t b;
     for (const char* name : StoredSettingNames)
-        if (ReadByte(store, name, b)) ApplyStoredSetting(name, b);
-    ReadRecentFiles(store);
+        if (ReadByte(*store, name, b)) ApplyStoredSetting(name, b);
+    ReadRecentFiles(*store);
 }
 
 // The whole file is written to a temporary one that replaces the old file only once complete,
 // so a crash or a full disk during sync() leaves the previous file in place and sets status().
 bool SaveSettings() {
-    QSettings store(SettingsFormat(), QSettings::UserScope, Organisation, Application);
+    if (!StoreIsUsable()) return false;
+    std::unique_ptr<QSettings> owner(OpenStore());
+    QSettings& store = *owner;
     store.setAtomicSyncRequired(true); // never fall back to writing the file in place
     const bool save = Settings.saveSettings == 1;
     WriteByte(store, "Save Settings", save ? 1 : 0);

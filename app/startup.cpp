@@ -86,8 +86,7 @@ void RequestQuit(int code) {
 }
 
 int MainLoop() {
-    QuitRequested = false;
-    for (;;) {
+    for (;;) { // a quit asked for during start-up (a signal) ends it at the first pass
         QCoreApplication::processEvents(QEventLoop::AllEvents); // everything pending first
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (QuitRequested) return QuitCode;

@@ -1,5 +1,6 @@
 // Tape Control: the recorder's buttons, the sampling frequency of a recording and how far the
-// tape has been read. A .tzx plays and stops as a recording does; its pulses have no rate.
+// tape has been read. A pulse tape (.tzx, .csw, .pzx) plays and stops as a recording does; its
+// pulses have no rate.
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>

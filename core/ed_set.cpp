@@ -33,8 +33,9 @@ const char* const EdMap[256] = {
 };
 // clang-format on
 
-// The trap sits at 0x056A in the ROM's tape loader; 0x05E2 is the RET that ends that routine.
-constexpr uint16_t TrapReturnPc = 0x056C;
+// The trap covers LD C,A and CP A at 0x0569 in the ROM's tape loader, bytes that no jump of the
+// loader's lands on; 0x05E2 is the RET that ends that routine.
+constexpr uint16_t TrapReturnPc = 0x056B;
 constexpr uint16_t LoaderExit = 0x05E2;
 
 // Each iteration of a repeating block instruction that goes round again.
@@ -159,12 +160,13 @@ template <typename Iteration>
 // The ROM's loader has put the expected flag byte in A' and LOAD (carry set) or VERIFY (carry
 // clear) in F'. The block is delivered in one go, then the routine's exit is taken with AF and AF'
 // exchanged as the loader itself leaves them: Z and C both set on success, both clear on failure.
-// A declined block is left to the ROM: the trap does what the two bytes it covers do, CP A (Z
-// set) then RET NZ (not taken), and the loader goes on to wait for the first edge.
+// A declined block is left to the ROM: the trap does what the two bytes it covers do, LD C,A
+// then CP A, in the same 8 T-states, and the loader goes on with its own bytes at LD-BREAK.
 static void TapeTrapInstruction() {
     if (Machine.pc != TrapReturnPc) return;
     const uint8_t result = TapeTrap(Machine.aAlt, Machine.ix, Machine.DE());
     if (result == TrapDeclined) {
+        Machine.c = Machine.a;
         Alu8(7, Machine.a);
         return;
     }

@@ -4,9 +4,9 @@
 // PowerOnMachine. The front end sets up its own display (ColourMap: depth, palette or masks,
 // BuildColourMap, InvalidateScreen) and, if it plays sound, OpenSound with SoundOn = 1.
 //
-// A file in: LoadFile (by extension: .sna/.z80 snapshot, .tap/.tzx tape or recording), then on
-// success LoadRom to place or remove the loader trap; for a tape, StartAutoLoad to reset the
-// machine and type its loading command.
+// A file in: LoadFile (by extension: .sna/.z80 snapshot, .tap/.tzx/.csw/.pzx tape or recording),
+// then on success LoadRom to place or remove the loader trap; for a tape, StartAutoLoad to reset
+// the machine and type its loading command.
 //
 // Each frame: FrameLoop runs 69888 T-states and the interrupt; the desktop paces here; then
 // FinishFrame draws into a FrameTarget whose writer comes from WriterFor. RunFrame does both for

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,6 +28,27 @@
             __builtin_trap();                                                                      \
         }                                                                                          \
     } while (0)
+
+inline double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Runs `step` and checks that it took at most a second of CPU time. A frame is 20 ms of
+// Spectrum time and takes about a millisecond even under the sanitizers: one that takes a second
+// is caught in a loop that does not end with the frame, long before the fuzzer's own per-input
+// limit would notice.
+template <typename Step> void WithinASecond(Step step) {
+    const double start = CpuSeconds();
+    step();
+    FUZZ_CHECK(CpuSeconds() - start < 1.0);
+}
+
+// One frame of the whole machine, timed.
+inline void FuzzFrame() {
+    WithinASecond([] { RunFrame(FrameTarget{}); });
+}
 
 // True when `addr` lies in the `length` bytes from `start`, counted round the 64 KB.
 inline bool InRange(uint32_t addr, uint16_t start, uint16_t length) {
@@ -56,6 +78,29 @@ inline bool SameState(const MachineState& s) {
     return std::memcmp(s.record, &Machine, sizeof Machine) == 0 &&
            std::memcmp(s.memory, Machine.memory, sizeof s.memory) == 0 &&
            s.border == BorderLog.colour;
+}
+
+// The loader trap asked for a block as LOAD asks, the flag, start and length (low byte first)
+// taken from the five bytes at `request`: it takes less than a second, changes memory only
+// inside start..start+length, never below 0x4000, and nothing at all when it leaves the block
+// to the ROM. Returns what the trap returned.
+template <class Trap> inline uint8_t CheckTrapLoad(const uint8_t* request, Trap trap) {
+    static MachineState before;
+    const uint8_t flag = request[0];
+    const uint16_t start = uint16_t(request[1] | request[2] << 8);
+    const uint16_t length = uint16_t(request[3] | request[4] << 8);
+    Machine.fAlt |= FlagC; // LOAD, not VERIFY
+    TakeState(before);
+    uint8_t result = 0;
+    WithinASecond([&] { result = trap(flag, start, length); });
+    FUZZ_CHECK(result == TrapLoaded || result == TrapFailed || result == TrapDeclined);
+    for (uint32_t a = 0; a < 65536; ++a) {
+        if (Machine.memory[a] == before.memory[a]) continue;
+        FUZZ_CHECK(result != TrapDeclined);
+        FUZZ_CHECK(a >= RomSize);
+        FUZZ_CHECK(InRange(a, start, length));
+    }
+    return result;
 }
 
 // The machine every input starts from: the built-in ROM (no "spectrum.rom" is looked for),

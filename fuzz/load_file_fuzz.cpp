@@ -1,6 +1,8 @@
 // The loader by file name: the first byte picks the extension, known or not, the rest is the
 // file. A refused file leaves the machine as it was; a snapshot ejects the tape and leaves the
-// ROM alone; a tape or recording changes nothing in the machine until it plays, and then plays.
+// ROM alone; a tape or recording changes nothing in the machine until it plays; the loader trap
+// asked for a block (flag, start and length from the input's last five bytes) writes only inside
+// that block's addresses and never below 0x4000; then the tape plays.
 #include "fuzz/fuzz_harness.h"
 #include "media/load_error.h"
 #include "media/load_file.h"
@@ -18,7 +20,8 @@ static const Extension Extensions[] = {
     {".Z80", Extension::Snapshot},    {".tzx", Extension::Tape},     {".TZX", Extension::Tape},
     {"", Extension::Unknown},         {".", Extension::Unknown},     {".Sna", Extension::Unknown},
     {".sna.txt", Extension::Unknown}, {".tapx", Extension::Unknown}, {".wa", Extension::Unknown},
-    {".bin", Extension::Unknown},     {".z81", Extension::Unknown},
+    {".bin", Extension::Unknown},     {".z81", Extension::Unknown},  {".csw", Extension::Tape},
+    {".CSW", Extension::Tape},        {".pzx", Extension::Tape},     {".PZX", Extension::Tape},
 };
 constexpr size_t ExtensionCount = sizeof Extensions / sizeof Extensions[0];
 
@@ -47,10 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         FUZZ_CHECK(ext.kind == Extension::Tape && CurrentTape);
         FUZZ_CHECK(SameState(Before));
+        if (size >= 6) CheckTrapLoad(data + size - 5, TapeTrap);
         // Played for a few frames: the pulses of a .tzx or the samples of a recording.
         LoadRom();
         PlayTape();
-        for (int frame = 0; frame < PlayFrames; ++frame) RunFrame(FrameTarget{});
+        for (int frame = 0; frame < PlayFrames; ++frame) FuzzFrame();
     }
     CloseTape();
     return 0;

@@ -16,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(std::memcmp(Machine.memory, data, used) == 0);
     FUZZ_CHECK(std::memcmp(Machine.memory + used, Before.memory + used, 65536 - used) == 0);
     FUZZ_CHECK(std::memcmp(&Machine, Before.record, sizeof Machine) == 0);
-    RunFrame(FrameTarget{});
+    FuzzFrame();
     return 0;
 }

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Machine.tstates = 0; // the whole call fits in this frame, before its interrupt
     TakeState(Before);
 
-    for (int frame = 0; frame < 2 && !Machine.halted; ++frame) RunFrame(FrameTarget{});
+    for (int frame = 0; frame < 2 && !Machine.halted; ++frame) FuzzFrame();
     // Back in the caller, halted.
     FUZZ_CHECK(Machine.halted && Machine.sp == uint16_t(stack + 2));
     FUZZ_CHECK(uint16_t(Machine.pc - guard) <= 2);

@@ -21,12 +21,15 @@ for t in $targets; do
   findings="$out/findings/$t/" # crash-*, leak-*, timeout-*, oom-* inputs
   log="$out/logs/$t.log"
   mkdir -p "$corpus" "$findings" "$out/logs" "$out/seeds/$t"
-  dict=()
-  [ -f "$source_dir/dict/$t.dict" ] && dict=(-dict="$source_dir/dict/$t.dict")
+  options=()
+  [ -f "$source_dir/dict/$t.dict" ] && options=(-dict="$source_dir/dict/$t.dict")
+  # Snapshots and tapes get room for whole files, loops, tables and compressed recordings; the
+  # rest libFuzzer's default.
+  case "$t" in z80 | tzx | csw | pzx) options+=(-max_len=65536) ;; esac
   echo "fuzz: $t for ${seconds} s" >&2
   touch "$log.start" # findings are counted from here: earlier ones stay in the folder
   "$out/fuzz-$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$findings" "${dict[@]}" \
+    -print_final_stats=1 -artifact_prefix="$findings" "${options[@]}" \
     "$corpus" "$out/seeds/$t" >"$log" 2>&1
   status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

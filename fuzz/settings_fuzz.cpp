@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(Settings.saveSettings <= 1 && Settings.shadedTitles <= 1 && Settings.warnings <= 1);
     FUZZ_CHECK(Settings.volume <= 63 && Settings.tapeVolume <= 63);
     FUZZ_CHECK(Settings.soundBuffers >= 1 && Settings.soundBuffers <= 50);
-    FUZZ_CHECK(DisplayMode >= ModeWindow && DisplayMode <= ModeFullscreen);
+    FUZZ_CHECK(DisplayMode == ModeFullscreen || WindowModeScale(DisplayMode) != 0);
     FUZZ_CHECK(Settings.pcJoystick <= 2);
     FUZZ_CHECK(Settings.keybJoystick == 1 || Settings.keybJoystick == 2);
     return 0;

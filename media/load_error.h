@@ -1,18 +1,21 @@
 // Why the last file load failed, for the message that follows "Error reading snapshot/tape
 // file!". Every reader sets it when it refuses a file; a successful load leaves it alone.
 #pragma once
+#include <cstdio>
 
 enum class LoadError {
     None,
     NotFound,         // nothing of that name
     NotRegularFile,   // a folder, FIFO, device or socket: reading it could block or never end
     Unreadable,       // it exists but could not be opened or read
-    UnknownExtension, // not .sna, .z80, .tap, .tzx, .wav or .raw
+    UnknownExtension, // not .sna, .z80, .tap, .tzx, .csw, .pzx, .wav or .raw
     TooShort,         // a snapshot of fewer than 49179 bytes
     NotPlayable,      // a .wav that is not 8-bit mono PCM with sound data
-    Damaged,          // a .z80 or .tzx whose contents break its format or end too early
+    Damaged,          // a .z80 or pulse tape whose contents break its format or end too early
     OtherMachine,     // a .z80 snapshot of a machine other than the 48K Spectrum
     NotTzx,           // no "ZXTape!" signature, or a major version other than 1
+    NotCsw,           // no "Compressed Square Wave" signature, or a version other than 1 or 2
+    NotPzx,           // no PZXT header block of major version 1
     TooLarge,         // larger than any tape or snapshot the reader accepts
 };
 
@@ -23,3 +26,6 @@ const char* LoadErrorText(LoadError error);
 // Only a regular file is read: a folder never reads, a FIFO or a device can block for ever.
 // Otherwise sets LastLoadError to NotFound or NotRegularFile and returns false.
 bool IsLoadableFile(const char* path);
+// Opens the file for reading only when it is a regular file, and without waiting: a FIFO with
+// no writer would block the open itself. Otherwise nullptr, with LastLoadError set.
+std::FILE* OpenLoadableFile(const char* path);

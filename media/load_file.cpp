@@ -25,7 +25,9 @@ bool LoadFile(const char* path) {
         return true;
     }
     if (is(".TAP", ".tap")) return OpenTapeImage(path);
-    if (is(".TZX", ".tzx")) return OpenTzxTape(path);
+    if (is(".TZX", ".tzx")) return OpenPulseTape(path, PulseFormat::Tzx);
+    if (is(".CSW", ".csw")) return OpenPulseTape(path, PulseFormat::Csw);
+    if (is(".PZX", ".pzx")) return OpenPulseTape(path, PulseFormat::Pzx);
     if (is(".WAV", ".wav")) return OpenSampledTape(path, true);
     if (is(".RAW", ".raw")) return OpenSampledTape(path, false);
     return false;

@@ -6,6 +6,7 @@
 
 #include "core/machine.h"
 #include "media/builtin_rom.h"
+#include "media/load_error.h"
 #include "media/tape.h"
 
 std::string ProgramFolder;
@@ -24,10 +25,13 @@ void SetProgramFolder(const std::string& folder) {
 }
 
 // The file's bytes from address 0 upward, at most the 16 KB ROM area: a longer file would
-// overwrite RAM, a loaded program included, at every reload.
+// overwrite RAM, a loaded program included, at every reload. Only a regular file is read: a
+// FIFO of that name would hold start-up for ever.
 static bool LoadRomFile() {
     if (RomPath.empty()) return false;
-    std::FILE* f = std::fopen(RomPath.c_str(), "rb");
+    const LoadError before = LastLoadError; // a missing ROM file is not the user's file error
+    std::FILE* f = OpenLoadableFile(RomPath.c_str());
+    LastLoadError = before;
     if (!f) return false;
     const size_t got = std::fread(RomFileBuffer, 1, RomSize, f);
     const bool failed = std::ferror(f); // a folder of that name opens but cannot be read

@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <string>
 
-constexpr uint16_t TapeTrapAddress = 0x056A; // where the ROM loader starts to wait for the tape
+// Where the ROM loader has its arguments in place and is about to wait for the tape: LD C,A and
+// CP A, which no jump in the ROM lands on, so that a loader left to read the pulses itself never
+// meets the trap's bytes again.
+constexpr uint16_t TapeTrapAddress = 0x0569;
 
 extern std::string ProgramFolder; // the program file's folder, without a trailing separator
 extern std::string RomPath;       // ProgramFolder/spectrum.rom; empty until the folder is set

@@ -16,38 +16,57 @@ constexpr uint32_t OvershootSamples = 32;
 static uint32_t Le16(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8); }
 static uint32_t Le32(const uint8_t* p) { return Le16(p) | Le16(p + 2) << 16; }
 
-bool ReadWaveHeader(const uint8_t* data, size_t size, uint32_t& rate) {
-    if (!data || size < 12 || std::memcmp(data, "RIFF", 4) || std::memcmp(data + 8, "WAVE", 4))
+// Walks the chunks of a RIFF/WAVE file of `size` bytes up to its data chunk, whatever lies
+// before it and however long, through `read(offset, bytes, count)`, which is false when the
+// bytes cannot be had. True for a format chunk of 8-bit mono PCM before a data chunk that is not
+// empty; `rate` is then the format's samples a second.
+template <class Read> static bool WalkWaveChunks(uint64_t size, Read read, uint32_t& rate) {
+    uint8_t head[12];
+    if (size < 12 || !read(0, head, 12) || std::memcmp(head, "RIFF", 4) ||
+        std::memcmp(head + 8, "WAVE", 4))
         return false;
     bool playable = false; // a format chunk for 8-bit mono PCM has been seen
     uint64_t at = 12;
     while (at + 8 <= size) {
-        const uint8_t* chunk = data + at;
+        uint8_t chunk[8];
+        if (!read(at, chunk, 8)) return false;
         const uint32_t length = Le32(chunk + 4);
         if (!std::memcmp(chunk, "data", 4)) return playable && length > 0;
         if (!std::memcmp(chunk, "fmt ", 4)) {
             if (length < 16 || at + 8 + 16 > size) return false;
-            const uint8_t* fmt = chunk + 8;
+            uint8_t fmt[26]; // the plain form's 16 bytes, the extensible form's GUID start
+            const bool extensible = length >= 40 && at + 8 + sizeof fmt <= size;
+            if (!read(at + 8, fmt, extensible ? sizeof fmt : 16)) return false;
             uint32_t format = Le16(fmt);
             // The extensible form names its real format in the first word of a GUID.
-            if (format == 0xFFFE && length >= 40 && at + 8 + 26 <= size) format = Le16(fmt + 24);
+            if (format == 0xFFFE && extensible) format = Le16(fmt + 24);
             playable = format == 1 && Le16(fmt + 2) == 1 && Le16(fmt + 14) == 8;
             rate = Le32(fmt + 4);
         }
         at += 8 + uint64_t(length) + (length & 1); // chunks are padded to an even length
     }
-    return false; // no sound data within the bytes given
+    return false; // no sound data within the file
 }
 
-// Enough for the format chunk and whatever chunks a writer puts before the data.
-static uint8_t WaveHeaderBuffer[4096];
+bool ReadWaveHeader(const uint8_t* data, size_t size, uint32_t& rate) {
+    if (!data) return false;
+    auto read = [data](uint64_t offset, uint8_t* bytes, size_t count) {
+        std::memcpy(bytes, data + offset, count); // the walk stays within `size`
+        return true;
+    };
+    return WalkWaveChunks(size, read, rate);
+}
 
 bool OpenSampledTape(const char* path, bool waveHeader) {
     if (!InsertTape(path, SampledTape)) return false;
     if (waveHeader) {
-        const size_t got = std::fread(WaveHeaderBuffer, 1, sizeof WaveHeaderBuffer, CurrentTape);
+        auto read = [](uint64_t offset, uint8_t* bytes, size_t count) {
+            return offset <= uint64_t(LONG_MAX) &&
+                   std::fseek(CurrentTape, long(offset), SEEK_SET) == 0 &&
+                   std::fread(bytes, 1, count, CurrentTape) == count;
+        };
         uint32_t rate = 0;
-        if (!ReadWaveHeader(WaveHeaderBuffer, got, rate)) {
+        if (!WalkWaveChunks(TapeLength, read, rate)) {
             CloseTape();
             LastLoadError = LoadError::NotPlayable;
             return false;

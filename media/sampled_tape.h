@@ -17,8 +17,9 @@ extern uint32_t BytesPerFrame; // samples consumed per frame
 // header naming 11025, 22050 or 44100 Hz sets TapeRate. Playback still starts two frame
 // blocks in, past the header.
 bool OpenSampledTape(const char* path, bool waveHeader = false);
-// Checks a .wav header in the file's first `size` bytes: RIFF/WAVE, a format chunk of 8-bit
-// mono PCM, then a data chunk that is not empty. Sets `rate` to the header's samples a second.
+// Checks a .wav header in a file of `size` bytes: RIFF/WAVE, a format chunk of 8-bit mono PCM,
+// then a data chunk that is not empty, whatever other chunks come before it. Sets `rate` to the
+// header's samples a second. OpenSampledTape walks the file's chunks the same way.
 bool ReadWaveHeader(const uint8_t* data, size_t size, uint32_t& rate);
 // Derives BytesPerFrame, TStatesPerSample and SoundShift from TapeRate.
 void SetTapeRate();

@@ -1,6 +1,7 @@
 // The tape in the machine's recorder: a TAP image read block by block through the loader trap,
-// a sampled recording played into the EAR input (media/sampled_tape.h), or a .tzx tape played
-// as pulses and read through the trap where it can be (media/tzx_player.h).
+// a sampled recording played into the EAR input (media/sampled_tape.h), or a pulse tape (.tzx,
+// .csw, .pzx) played as pulses, a .tzx read through the trap where it can be
+// (media/tzx_player.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,9 +13,9 @@
 // ejected, or a snapshot is loaded or saved.
 constexpr uint8_t TapeImage = 0;   // TapeKind of a .tap image
 constexpr uint8_t SampledTape = 1; // TapeKind of a .wav or .raw recording
-constexpr uint8_t TzxTape = 2;     // TapeKind of a .tzx tape
+constexpr uint8_t TzxTape = 2;     // TapeKind of a pulse tape: .tzx, .csw or .pzx
 extern std::FILE* CurrentTape;     // nullptr when the recorder is empty
-extern uint8_t TapeKind;           // TapeImage or SampledTape
+extern uint8_t TapeKind;           // TapeImage, SampledTape or TzxTape
 extern uint32_t TapeLength;        // file length in bytes, taken when the tape was opened
 
 // Makes the file the current TAP image. Any tape open before is closed, whether or not this
@@ -27,10 +28,10 @@ void CloseTape();
 // Back to the start of the tape; a recording restarts at its first frame block. Whether a
 // recording plays is not changed.
 void RewindTape();
-// Play and Stop for a recording or a .tzx; a TAP image is only ever read through the trap.
+// Play and Stop for a recording or a pulse tape; a TAP image is only ever read through the trap.
 void PlayTape();
 void StopTape();
-// A tape that plays by itself (a recording or a .tzx) rather than only through the trap.
+// A tape that plays by itself (a recording or a pulse tape) rather than only through the trap.
 bool TapePlaysInRealTime();
 // How far the tape has been read, 0 to 1000 of its length (0 for an empty file or none open).
 int TapePositionPermille();

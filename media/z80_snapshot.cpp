@@ -135,8 +135,19 @@ static bool ReadVersion1Memory(const uint8_t* p, const uint8_t* end, uint8_t fla
     return true;
 }
 
-// Everything has been checked and the memory is in Staging: now the machine changes.
-static void Commit(const uint8_t* h, uint8_t flags, uint16_t pc) {
+// Version 3's place in the frame: the quarter after the interrupt (the byte holds 3 for the
+// first) and the T-states left in that quarter. A count beyond a quarter is taken as its start,
+// so the machine is always within the frame.
+static uint32_t FrameTStatesOf(const uint8_t* data) {
+    const uint32_t quarter = (data[OffTStatesHigh] + 1u) % 4;
+    const uint16_t left = Word(data + OffTStatesLow);
+    const uint32_t into = left < QuarterTStates ? QuarterTStates - 1 - left : 0;
+    return quarter * QuarterTStates + into;
+}
+
+// Everything has been checked and the memory is in Staging: now the machine changes. Versions
+// 1 and 2 have no T-state count: the machine keeps its own (`tstates` < 0).
+static void Commit(const uint8_t* h, uint8_t flags, uint16_t pc, int32_t tstates) {
     MachineRecord& m = Machine;
     m.a = h[OffA], m.f = h[OffF];
     m.SetBC(Word(h + OffBC));
@@ -158,6 +169,7 @@ static void Commit(const uint8_t* h, uint8_t flags, uint16_t pc) {
     BorderLog.colour = (flags >> 1) & 7;
     std::memcpy(m.memory + RomSize, Staging, RamSize);
     m.halted = 0; // the format has no HALT in progress: the program goes on from PC
+    if (tstates >= 0) m.tstates = uint32_t(tstates);
 }
 
 bool LoadZ80Bytes(const uint8_t* data, size_t size) {
@@ -166,6 +178,7 @@ bool LoadZ80Bytes(const uint8_t* data, size_t size) {
     // Some old writers leave 255 in the flags byte; it means 1.
     const uint8_t flags = data[OffFlags] == 0xFF ? 1 : data[OffFlags];
     uint16_t pc = Word(data + OffPC);
+    int32_t tstates = -1;
     if (pc != 0) {
         if (!ReadVersion1Memory(data + BaseHeaderSize, end, flags)) return false;
     } else {
@@ -183,8 +196,9 @@ bool LoadZ80Bytes(const uint8_t* data, size_t size) {
             return Refuse(LoadError::OtherMachine);
         pc = Word(data + OffExtraPC);
         if (!ReadBlocks(data + OffExtraPC + extra, end, version3)) return false;
+        if (version3) tstates = int32_t(FrameTStatesOf(data));
     }
-    Commit(data, flags, pc);
+    Commit(data, flags, pc, tstates);
     return true;
 }
 

@@ -8,7 +8,8 @@
 // 128K one with every page uncompressed about 130 KB.
 constexpr size_t Z80MaxFileSize = 256 * 1024;
 
-// Reads a .z80 file into the Machine and BorderLog.colour; halted is cleared, tstates kept.
+// Reads a .z80 file into the Machine and BorderLog.colour; halted is cleared, and tstates is
+// the file's place in the frame (version 3) or kept (versions 1 and 2, which have none).
 // Only a regular file is read, whole, before anything is stored.
 bool LoadZ80Snapshot(const char* path);
 // The same from bytes in memory. A damaged or cut-short file (LoadError::Damaged) or one made

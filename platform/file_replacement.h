@@ -12,12 +12,16 @@ struct FileReplacement {
     std::string target;        // what it will replace (a link's target, not the link)
 };
 
-// Creates the new file under a name that did not exist before. A symbolic link is followed to
+// Creates the new file under a name that did not exist before, beside the target and no longer
+// than a name may be (a long target name is cut for it). A symbolic link is followed to
 // its target. Refused when the target exists and is not a regular file (a device, FIFO,
 // socket or folder) or is read-only; FileReplacementProblem then says why.
 bool BeginFileReplacement(const char* path, FileReplacement& replacement);
-// Why the last BeginFileReplacement failed, e.g. "not a regular file"; "" after a success.
+// Why the last BeginFileReplacement or FinishFileReplacement failed, e.g. "not a regular file"
+// or "no space left on the device"; "" after a success or when the caller gave up.
 extern const char* FileReplacementProblem;
+// A short lower-case phrase for an errno value, e.g. "no space left on the device".
+const char* FileErrorText(int error);
 // With `ok` and every write through, flushes the new file to disk and renames it over the
 // target, which keeps its permissions; otherwise deletes it and leaves the target untouched.
 // Returns whether the target now holds the new content.

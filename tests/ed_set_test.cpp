@@ -549,10 +549,10 @@ TEST(EdSet, IndexPrefixBeforeEdOnlyAddsItsFetch) {
     }
 }
 
-// The loader trap is only live at its place in the ROM loader (ED FF at 0x056A).
+// The loader trap is only live at its place in the ROM loader (ED FF at 0x0569).
 TEST(EdSet, TrapWithNoTapeReportsFailureToTheLoader) {
     SetUpED({});
-    LoadCode(0x056A, {0xED, 0xFF});
+    LoadCode(0x0569, {0xED, 0xFF});
     Machine.SetAF(0x1234), Machine.SetAFAlt(0x00FF); // A' flag byte 0, F' all set
     Machine.ix = 0x8000, Machine.SetDE(0x0011);
     EXPECT_EQ(Step(), 8u);

@@ -5,6 +5,7 @@
 
 #include "core/machine.h"
 #include "engine/frame_sequence.h"
+#include "media/load_error.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media_files.h"
@@ -186,6 +187,31 @@ TEST(WaveHeader, OnlyEightBitMonoPcmWithDataPasses) {
     Bytes notWave = good;
     notWave[8] = 'X';
     EXPECT_FALSE(check(notWave, rate));
+}
+
+// A metadata chunk of any size before the data is walked over in the file, however far the data
+// then lies; a chunk claiming more than the file holds ends the walk.
+TEST_F(SampledFixture, ChunksOfAnySizeBeforeTheDataArePassedOver) {
+    const Bytes good = WaveFile(Bytes(5000, 128), 22050);
+    for (uint32_t size : {4500u, 70001u}) {
+        Bytes file(good.begin(), good.begin() + 36);
+        const Bytes list{'L', 'I', 'S', 'T', uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16),
+                         0};
+        file.insert(file.end(), list.begin(), list.end());
+        file.insert(file.end(), size + (size & 1), 'm');
+        file.insert(file.end(), good.begin() + 36, good.end());
+        WriteBytes(dir / "meta.wav", file);
+        TapeRate = 11025;
+        EXPECT_TRUE(OpenSampledTape((dir / "meta.wav").c_str(), true)) << size;
+        EXPECT_EQ(TapeRate, 22050u) << size;
+        // The same chunk claiming one byte more than there is.
+        file.resize(36 + 8 + size + (size & 1) + 8);
+        for (int k = 0; k < 4; ++k) file[40 + k] = uint8_t((size + 9) >> 8 * k);
+        WriteBytes(dir / "cut.wav", file);
+        LastLoadError = LoadError::None;
+        EXPECT_FALSE(OpenSampledTape((dir / "cut.wav").c_str(), true)) << size;
+        EXPECT_EQ(LastLoadError, LoadError::NotPlayable);
+    }
 }
 
 TEST_F(SampledFixture, FailedOpenEjectsThePreviousTape) {

@@ -308,14 +308,15 @@ TEST_F(RomFixture, TrapIsPlacedOnlyWhileATapImageIsOpen) {
     WriteBytes(dir / "s.wav", Bytes(2000, 128));
     ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
     EXPECT_FALSE(LoadRom());
-    EXPECT_EQ(Machine.memory[0x056A], 0xED);
-    EXPECT_EQ(Machine.memory[0x056B], 0xFF);
-    EXPECT_EQ(std::memcmp(Machine.memory, BuiltinRom, 0x056A), 0);
-    EXPECT_EQ(std::memcmp(Machine.memory + 0x056C, BuiltinRom + 0x056C, 0x4000 - 0x056C), 0);
+    EXPECT_EQ(Machine.memory[TapeTrapAddress], 0xED);
+    EXPECT_EQ(Machine.memory[TapeTrapAddress + 1], 0xFF);
+    EXPECT_EQ(std::memcmp(Machine.memory, BuiltinRom, TapeTrapAddress), 0);
+    const size_t after = TapeTrapAddress + 2u;
+    EXPECT_EQ(std::memcmp(Machine.memory + after, BuiltinRom + after, 0x4000 - after), 0);
 
     // Ejecting leaves the patch until the ROM is next loaded.
     CloseTape();
-    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+    EXPECT_EQ(Machine.memory[TapeTrapAddress], 0xED);
     LoadRom();
     EXPECT_TRUE(RomIsBuiltin());
 
@@ -352,7 +353,7 @@ TEST_F(RomFixture, RomFileBesideTheProgramReplacesTheBuiltinOneUnpatched) {
     std::filesystem::remove(dir / "spectrum.rom");
     std::filesystem::create_directory(dir / "spectrum.rom");
     EXPECT_FALSE(LoadRom());
-    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+    EXPECT_EQ(Machine.memory[TapeTrapAddress], 0xED);
 }
 
 TEST_F(RomFixture, PowerOnSaysWhichRomItPutIn) {

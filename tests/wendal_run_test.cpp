@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,10 +11,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "media/builtin_rom.h"
+#include "tests/beeper_tone.h"
 
 #ifdef WENDAL_RUN_PATH
 
@@ -115,23 +121,11 @@ TEST_F(WendalRun, BeepIsHeardAtItsPitch) {
     ASSERT_EQ(r.status, 0) << r.err;
     std::string wav = Slurp(dir / "b.wav");
     ASSERT_EQ(wav.size(), 44u + 260 * 882);
-    // Sample positions where the speaker changes level; the tone is the longest run of changes
-    // less than 10 ms apart (the key clicks are short bursts well away from it).
-    std::vector<size_t> changes;
-    for (size_t i = 45; i < wav.size(); ++i)
-        if ((uint8_t(wav[i]) > 128) != (uint8_t(wav[i - 1]) > 128)) changes.push_back(i);
-    size_t best = 0, bestLength = 0;
-    for (size_t start = 0; start < changes.size();) {
-        size_t end = start + 1;
-        while (end < changes.size() && changes[end] - changes[end - 1] < 441) ++end;
-        if (end - start > bestLength) best = start, bestLength = end - start;
-        start = end;
-    }
-    ASSERT_GT(bestLength, 400u) << "no tone found";
-    double seconds = double(changes[best + bestLength - 1] - changes[best]) / 44100.0;
-    double hertz = double(bestLength - 1) / 2.0 / seconds;
-    EXPECT_NEAR(hertz, 261.63, 261.63 * 0.01);
-    EXPECT_NEAR(seconds, 1.0, 0.03);
+    const BeeperTone tone = LongestTone(std::vector<uint8_t>(wav.begin() + 44, wav.end()));
+    ASSERT_GT(tone.changes, 400u) << "no tone found";
+    EXPECT_NEAR(tone.hertz, 261.63, 261.63 * 0.01);
+    EXPECT_NEAR(tone.seconds, 1.0, 0.03);
+    EXPECT_EQ(tone.gaps, 0);
 }
 
 // A recording of 221 x 40 loud samples is heard while its frame blocks last: blocks 2 to 40 at
@@ -248,6 +242,18 @@ TEST_F(WendalRun, BadFilesAreReportedWithTheirReasonAndStatusOne) {
     }
 }
 
+// A tape that stops at a block it cannot play has not loaded what it holds: the run fails.
+TEST_F(WendalRun, ATapeThatCannotBePlayedFailsTheRun) {
+    if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
+    std::string tzx("ZXTape!\x1A\x01\x14", 10);
+    tzx += std::string("\x23\x9C\xFF", 3); // a jump 100 blocks back, off the tape
+    std::ofstream(dir / "jump.tzx", std::ios::binary) << tzx;
+    RunResult r = Run("--frames 200 --type 'J SS+P SS+P ENTER' " + File("jump.tzx"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error reading snapshot/tape file!\n" + (dir / "jump.tzx").string() +
+                         ": block 1 (0x23, jump) cannot be played\n");
+}
+
 // A run whose file cannot be loaded writes nothing: an earlier recording stays as it was.
 TEST_F(WendalRun, FailedLoadLeavesAnExistingRecordingAlone) {
     std::ofstream(dir / "old.wav") << "an earlier recording";
@@ -274,6 +280,57 @@ TEST_F(WendalRun, RomBesideTheProgramIsRun) {
     RunResult builtin = Run("--frames 5 --screen " + File("b.scr"));
     ASSERT_EQ(builtin.status, 0) << builtin.err;
     EXPECT_NE(Slurp(dir / "b.scr"), Slurp(dir / "s.scr"));
+}
+
+// A FIFO named "spectrum.rom" is not opened for reading, which would wait for a writer for
+// ever: the built-in ROM runs. `timeout` ends a run that hangs (status 124).
+TEST_F(WendalRun, AFifoBesideTheProgramIsNotARom) {
+    fs::create_directory(dir / "bin");
+    fs::copy_file(WENDAL_RUN_PATH, dir / "bin/wendal-run");
+    ASSERT_EQ(mkfifo((dir / "bin/spectrum.rom").c_str(), 0600), 0);
+    RunResult r =
+        Run("20 '" + (dir / "bin/wendal-run").string() + "' --frames 5 --screen " + File("f.scr"),
+            "timeout");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(Run("--frames 5 --screen " + File("b.scr")).status, 0);
+    EXPECT_EQ(Slurp(dir / "f.scr"), Slurp(dir / "b.scr"));
+}
+
+// A name of the longest length a folder takes is saved, and saved over: the temporary name
+// beside it must fit too.
+TEST_F(WendalRun, ANameOfTheLongestLengthIsSavedAndSavedOver) {
+    const std::string name = std::string(NAME_MAX - 4, 'n') + ".sna";
+    for (int k = 0; k < 2; ++k) {
+        RunResult r = Run("--frames 5 --save " + File(name.c_str()));
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(fs::file_size(dir / name), 49179u);
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 3u); // the snapshot, out, err: no temporary left behind
+}
+
+// A write onto a full disk says why it failed. A small tmpfs, filled up, is the full disk;
+// mounting one needs the administrator.
+TEST_F(WendalRun, AFullDiskIsGivenAsTheReason) {
+    if (geteuid() != 0) GTEST_SKIP() << "not run as root: no tmpfs can be mounted for a full disk";
+    const fs::path disk = dir / "disk";
+    fs::create_directory(disk);
+    if (mount("wendal-test", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    {
+        std::ofstream fill(disk / "fill", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (fill.write(block.data(), std::streamsize(block.size())) && fill.flush()) {}
+    }
+    RunResult r = Run("--frames 5 --save " + File("disk/full.sna"));
+    const bool leftover =
+        fs::exists(disk / "full.sna") ||
+        std::distance(fs::directory_iterator(disk), fs::directory_iterator()) != 1;
+    umount(disk.c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("full.sna: no space left on the device"), std::string::npos) << r.err;
+    EXPECT_FALSE(leftover);
 }
 
 // After "--" an argument that starts with "-" is the file.

@@ -1,6 +1,7 @@
 // wendal-run: runs the machine without a window for a number of frames, typing keys on the way,
 // and writes what was asked for at the end. Exit status 0 when everything asked for was done,
-// 1 when a file could not be read or written, 2 for a bad command line.
+// 1 when a file could not be read or written or a tape stopped at a block it cannot play, 2 for
+// a bad command line.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -29,8 +30,9 @@ constexpr int FrameWidth = 320, FrameHeight = 240;
 
 const char Usage[] =
     "usage: wendal-run [options] [--] [FILE]\n"
-    "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .z80, .tap, .tzx, .wav,\n"
-    ".raw). A .tzx starts when the ROM's loader asks for it (at once under a spectrum.rom).\n"
+    "Runs the Spectrum without a window, on its ROM or on FILE (.sna, .z80, .tap, .tzx, .csw,\n"
+    ".pzx, .wav, .raw). A .tzx, .csw or .pzx starts when the ROM's loader asks for it (at once\n"
+    "under a spectrum.rom); one that stops at a block it cannot play makes the exit status 1.\n"
     "A \"spectrum.rom\" beside the program replaces the built-in ROM. -- ends the options.\n"
     "  --frames N        frames to run (default 250, 50 a second of Spectrum time)\n"
     "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
@@ -250,8 +252,12 @@ int main(int argc, char** argv) {
     }
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
+    // A tape that stopped at a block it cannot play did not load what follows that block.
     int status = 0;
-    if (TzxStopCount) std::fprintf(stderr, "wendal-run: the tape stopped: %s\n", TzxStopReason);
+    if (TzxStopCount) {
+        std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file, TzxStopReason);
+        status = 1;
+    }
     CloseSound();
     if (o.audio && !HeadlessWaveRecordingOk()) {
         ReportUnwritable("audio file", o.audio);

@@ -30,7 +30,7 @@
 #include "platform/desktop/desktop_keyboard.h"
 #include "platform/desktop/desktop_surface.h"
 #include "platform/desktop/sdl_devices.h"
-#include "tests/desktop/beeper_tone.h"
+#include "tests/beeper_tone.h"
 
 namespace {
 
@@ -102,7 +102,10 @@ int main(int argc, char** argv) {
     window.activateWindow();
     window.setFocus();
     // The window comes up and the window manager makes it active; then the ROM starts.
-    for (int tries = 0; tries < 60 && !AppActive.load(); ++tries) RunFor(0.5);
+    for (int tries = 0; tries < 60 && !AppActive.load(); ++tries) {
+        window.activateWindow(); // asked again: a window manager just started may miss the first
+        RunFor(0.5);
+    }
     if (!AppActive.load()) {
         std::fprintf(stderr, "the window never became active\n");
         ShutdownEmulator();

@@ -21,6 +21,7 @@
 #include "core/machine.h"
 #include "display/display_modes.h"
 #include "media/builtin_rom.h"
+#include "media/rom.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "peripherals/settings.h"
@@ -310,7 +311,8 @@ TEST_F(AppFixture, TapeControlOnARecordingStopsRewindsAndChangesRate) {
 
 TEST_F(AppFixture, TapeControlOnATzxPlaysAndStopsAndAStopIsExplained) {
     ASSERT_TRUE(OpenChosenFile(DataFile("hello.tzx")));
-    EXPECT_EQ(Machine.memory[0x056A], 0xED); // the loader trap starts it and reads its blocks
+    EXPECT_EQ(Machine.memory[TapeTrapAddress],
+              0xED); // the loader trap starts it and reads its blocks
     DriveDialog([] { RunCommand(CmdTapeControl); },
                 [](QDialog* d) {
                     EXPECT_TRUE(ControlOf<QPushButton>(d, 1044)->isChecked()); // opens stopped
@@ -328,9 +330,9 @@ TEST_F(AppFixture, TapeControlOnATzxPlaysAndStopsAndAStopIsExplained) {
 
     // A block the tape cannot play stops it, and the window says which once.
     const std::string path = testing::TempDir() + "/wendal-app.tzx";
-    const uint8_t tzx[] = {'Z',  'X', 'T',  'a',  'p',  'e', '!', 0x1A,
-                           1,    20,  0x12, 0xE8, 0x03, 10,  0, // ten pulses of 1000 T-states
-                           0x19, 0,   0,    0,    0};
+    const uint8_t tzx[] = {'Z',  'X',  'T',  'a',  'p',  'e', '!', 0x1A,
+                           1,    20,   0x12, 0xE8, 0x03, 10,  0, // ten pulses of 1000 T-states
+                           0x23, 0x9C, 0xFF}; // a jump 100 blocks back, off the tape
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(tzx, 1, sizeof tzx, f);
@@ -341,8 +343,8 @@ TEST_F(AppFixture, TapeControlOnATzxPlaysAndStopsAndAStopIsExplained) {
     ModalCatcher box;
     box.Arm();
     ReportTapeStop();
-    EXPECT_EQ(box.text, "The tape has stopped.");
-    EXPECT_EQ(box.detail, "block 2 (0x19, generalized data) cannot be played");
+    EXPECT_EQ(box.text, "Error reading snapshot/tape file!");
+    EXPECT_EQ(box.detail, "wendal-app.tzx: block 2 (0x23, jump) cannot be played");
     EXPECT_EQ(TapePlaying, 0);
     std::remove(path.c_str());
 }

@@ -212,18 +212,26 @@ TEST_F(OneStep, PauseStopsFramesAndTicksUntilPressedAgain) {
     EXPECT_TRUE(UserPaused.load());
     EXPECT_TRUE(TheMainWindow()->ActionOf(CmdPause)->isChecked());
     EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), TitleName + " - Wendal [Paused]");
+    // One run of the main loop (it runs once in a program): paused for a fifth of a second,
+    // then Pause pressed again for another.
     const uint64_t frames = PacingStats.framesRun;
     const uint32_t ticks = TickCount.load();
-    QTimer::singleShot(200, [] { RequestQuit(0); });
+    uint64_t framesWhilePaused = 0;
+    uint32_t ticksWhilePaused = 0;
+    QTimer::singleShot(200, [&] {
+        framesWhilePaused = PacingStats.framesRun;
+        ticksWhilePaused = TickCount.load();
+        PressPause();
+    });
+    QTimer::singleShot(400, [] { RequestQuit(0); });
+    TheMainWindow()->activateWindow();
+    QCoreApplication::processEvents(); // activation news before the loop starts
+    AppActive = true;
     MainLoop();
-    EXPECT_EQ(PacingStats.framesRun, frames);
-    EXPECT_EQ(TickCount.load(), ticks);
-
-    PressPause();
+    EXPECT_EQ(framesWhilePaused, frames);
+    EXPECT_EQ(ticksWhilePaused, ticks);
     EXPECT_FALSE(UserPaused.load());
     EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), TitleName + " - Wendal");
-    QTimer::singleShot(200, [] { RequestQuit(0); });
-    MainLoop();
     EXPECT_GT(PacingStats.framesRun, frames);
     Settings.warnings = warnings;
 }

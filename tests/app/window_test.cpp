@@ -1,13 +1,18 @@
 // The main window as a person uses it: the menu and its keys, the screen modes, files opened
 // and refused, the title, and the PC keys reaching the Spectrum's keyboard.
 #include <QAction>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/menu_table.h"
@@ -154,14 +159,15 @@ TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
     EXPECT_EQ(TitleName, "hello.tap");
     EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), "hello.tap - Wendal");
     EXPECT_TRUE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
-    EXPECT_EQ(Machine.memory[0x056A], 0xED);
+    EXPECT_EQ(Machine.memory[TapeTrapAddress], 0xED);
 
     ModalCatcher box;
     box.Arm();
     EXPECT_FALSE(OpenChosenFile(DataFile("hello.Tap"))); // extensions are matched as written
     EXPECT_EQ(box.caption, "Wendal");
     EXPECT_EQ(box.text, "Error reading snapshot/tape file!");
-    EXPECT_EQ(box.detail, "hello.Tap: unknown extension (.sna, .z80, .tap, .tzx, .wav or .raw)");
+    EXPECT_EQ(box.detail,
+              "hello.Tap: unknown extension (.sna, .z80, .tap, .tzx, .csw, .pzx, .wav or .raw)");
     EXPECT_EQ(TitleName, "hello.tap");
 
     const std::string snapshot = testing::TempDir() + "/wendal-app.sna";
@@ -169,8 +175,60 @@ TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
     EXPECT_EQ(TitleName, "wendal-app.sna");
     EXPECT_FALSE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
     ASSERT_TRUE(OpenChosenFile(snapshot));
-    EXPECT_EQ(Machine.memory[0x056A], BuiltinRom[0x056A]); // the trap is gone with the tape
+    EXPECT_EQ(Machine.memory[TapeTrapAddress],
+              BuiltinRom[TapeTrapAddress]); // the trap is gone with the tape
     std::filesystem::remove(snapshot);
+}
+
+// Drops files on the window and answers the message box that follows, if one shows within a
+// second. `boxInsideDrop`: the box showed before the drop event had returned.
+struct DropOutcome {
+    bool boxInsideDrop = false;
+    std::string text, detail;
+};
+DropOutcome Drop(const std::vector<std::string>& paths) {
+    QList<QUrl> urls;
+    for (const std::string& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    QMimeData data;
+    data.setUrls(urls);
+    QDropEvent e(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    DropOutcome outcome;
+    bool returned = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        outcome.boxInsideDrop = !returned;
+        outcome.text = box->text().toStdString();
+        outcome.detail = box->informativeText().toStdString();
+        box->accept();
+    });
+    poll.start(5);
+    // Straight to the window: the application would look for a drag in progress first.
+    static_cast<QObject*>(TheMainWindow())->event(&e);
+    returned = true;
+    QElapsedTimer waited;
+    waited.start();
+    while (outcome.text.empty() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return outcome;
+}
+
+TEST_F(AppFixture, DropsAreFinishedBeforeAnyBoxAndOnlyOneFileIsLoaded) {
+    DropOutcome refused = Drop({DataFile("hello.Tap")});
+    EXPECT_EQ(refused.text, "Error reading snapshot/tape file!");
+    EXPECT_FALSE(refused.boxInsideDrop) << "the box held the drop";
+
+    DropOutcome one = Drop({DataFile("hello.tap")});
+    EXPECT_EQ(one.text, "");
+    EXPECT_EQ(TitleName, "hello.tap");
+
+    DropOutcome several = Drop({DataFile("basic.tap"), DataFile("hello.tap")});
+    EXPECT_EQ(TitleName, "basic.tap");
+    EXPECT_EQ(several.text, "Only one file is loaded at a time.");
+    EXPECT_EQ(several.detail, "basic.tap was loaded; the other file was not.");
+    EXPECT_FALSE(several.boxInsideDrop);
+    CloseTape();
 }
 
 TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {

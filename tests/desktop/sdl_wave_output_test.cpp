@@ -16,7 +16,6 @@
 #include <thread>
 #include <vector>
 
-#include "beeper_tone.h"
 #include "core/machine.h"
 #include "engine/frame_sequence.h"
 #include "media/builtin_rom.h"
@@ -26,6 +25,7 @@
 #include "peripherals/settings.h"
 #include "platform/desktop/desktop_keyboard.h"
 #include "platform/wave_output.h"
+#include "tests/beeper_tone.h"
 
 namespace {
 

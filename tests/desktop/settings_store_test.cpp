@@ -1,16 +1,20 @@
 // The settings store round trip, through a private configuration folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QLockFile>
 #include <QSettings>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 
@@ -71,6 +75,7 @@ class SettingsStore : public ::testing::Test {
 TEST_F(SettingsStore, LivesInTheUsersConfigurationFolder) {
     QSettings store(SettingsFormat(), QSettings::UserScope, "Corvallo Software", "Wendal");
     EXPECT_EQ(fs::path(store.fileName().toStdString()), File());
+    EXPECT_EQ(fs::path(SettingsFilePath()), File());
 }
 
 TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
@@ -216,7 +221,6 @@ TEST_F(SettingsStore, AValueOfTheWrongLengthIsIgnoredAndTheRestAreRead) {
 // A disk that fills up while the settings are written: the write fails and the file keeps what
 // the last good write put there. The file size limit stands in for the full disk.
 TEST_F(SettingsStore, AFailedWriteLeavesThePreviousFileWhole) {
-    Store("Other program's value", QByteArray(256, 'x')); // kept, and makes the file long
     Settings.volume = 33;
     ASSERT_TRUE(SaveSettings());
     const fs::path file = File();
@@ -230,7 +234,7 @@ TEST_F(SettingsStore, AFailedWriteLeavesThePreviousFileWhole) {
         ASSERT_TRUE(lock.lock());
         small.rlim_cur = fs::file_size(ConfigHome() / "probe.lock") + 16;
     }
-    ASSERT_GT(before.size(), small.rlim_cur + 100);
+    ASSERT_GT(before.size(), small.rlim_cur);
 
     Settings.volume = 44;
     Settings.tapeVolume = 11;
@@ -255,6 +259,46 @@ TEST_F(SettingsStore, AFailedWriteLeavesThePreviousFileWhole) {
                   .value("Volume")
                   .toByteArray(),
               Byte(33));
+}
+
+// A hostile or broken file: only its first 128 KB are read, and names that are not settings are
+// neither kept nor written back, so the file is small again after the next save.
+TEST_F(SettingsStore, OnlyTheFirst128KBAreReadAndForeignNamesAreDropped) {
+    fs::create_directories(File().parent_path());
+    {
+        std::ofstream out(File(), std::ios::binary);
+        out << "Volume=21\n";
+        for (int k = 0; k < 10000; ++k) out << "Foreign " << k << "=00\n";
+        out << "Tape Volume=05\n"; // past 128 KB
+    }
+    ASSERT_GT(fs::file_size(File()), 128u * 1024);
+    LoadSettings();
+    EXPECT_EQ(Settings.volume, 0x21);
+    EXPECT_EQ(Settings.tapeVolume, 50);
+    ASSERT_TRUE(SaveSettings());
+    const std::string text = Slurp(File());
+    EXPECT_EQ(text.find("Foreign"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 13) << text;
+}
+
+// A FIFO in the file's place would wait for a writer for ever: it is neither read nor
+// replaced. The load runs on a thread with a time limit; a writer frees it if it hangs.
+TEST_F(SettingsStore, AFifoIsNeitherReadNorReplaced) {
+    fs::create_directories(File().parent_path());
+    ASSERT_EQ(mkfifo(File().c_str(), 0600), 0);
+    Settings.volume = 7;
+    auto load = std::async(std::launch::async, [] {
+        LoadSettings();
+        return SaveSettings();
+    });
+    const bool finished = load.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!finished) {
+        for (int k = 0; k < 2; ++k) close(open(File().c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    EXPECT_TRUE(finished) << "the settings file was opened as a FIFO";
+    EXPECT_FALSE(load.get());
+    EXPECT_EQ(Settings.volume, 7);
+    EXPECT_TRUE(fs::is_fifo(File()));
 }
 
 } // namespace

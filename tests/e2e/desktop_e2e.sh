@@ -15,17 +15,8 @@ for tool in openbox xdotool xwininfo xprop import convert compare; do
     command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
 done
 
-WORK=$(mktemp -d)
-XVFB_PID= WM_PID= APP_PID=
-Cleanup() {
-    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
-    wait 2>/dev/null
-    [ -n "${KEEP_WORK:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
-}
-trap Cleanup EXIT
 . "$(dirname "$0")/x_session.sh"
-
-ClientSize() { xwininfo -id "$WIN" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
+StartScratch
 
 # The window's picture area (the bottom 320 x 240 of the client) with the read-out masked.
 CapturePicture() {
@@ -67,13 +58,7 @@ MakeReferences() {
 }
 
 StartWendal() {
-    # In a sanitizer build the system's libraries (D-Bus, the GL driver) keep memory until the
-    # process ends; the leak check of the program's own code is the unit tests' job.
-    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$WENDAL" "$TAPE" \
-        >"$WORK/wendal.log" 2>&1 &
-    APP_PID=$!
-    WIN=$(timeout 120 xdotool search --sync --onlyvisible --name ' - Wendal' | head -1)
-    [ -n "$WIN" ] || Fail "no wendal window: $(cat "$WORK/wendal.log"; xwininfo -root -tree | grep -i wendal)"
+    LaunchWendal "$TAPE"
     local title
     title=$(xdotool getwindowname "$WIN")
     echo "window $WIN \"$title\", client $(ClientSize)"
@@ -142,14 +127,6 @@ TypeLoad() {
         sleep 0.3 # the key up for well over five interrupts before the next
     done
     Press Return
-}
-
-ExpectClient() {
-    local want=$1 size
-    WaitFor 60 eval '[ "$(ClientSize)" = "$want" ]'
-    size=$(ClientSize)
-    echo "client area $size, expected $want"
-    [ "$size" = "$want" ] || Fail "client area $size, expected $want"
 }
 
 StartSession

@@ -1,6 +1,20 @@
 # Sourced by the scripts that run the desktop program on a private X display: WaitFor, Fail,
-# and StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID and WM_PID.
+# StartScratch, StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID
+# and WM_PID, and LaunchWendal, ClientSize and ExpectClient, which need WENDAL.
 Fail() { echo "FAIL: $*"; exit 1; }
+
+# A scratch folder in WORK; it and the programs started (APP_PID, the display, the window
+# manager) are gone when the script ends, the folder kept when KEEP_WORK is set.
+StartScratch() {
+    WORK=$(mktemp -d)
+    XVFB_PID= WM_PID= APP_PID=
+    trap EndScratch EXIT
+}
+EndScratch() {
+    for pid in $APP_PID $WM_PID $XVFB_PID; do kill $pid 2>/dev/null; done
+    wait 2>/dev/null
+    [ -n "${KEEP_WORK:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
+}
 
 # Polls a command every half second until it succeeds or SECONDS run out.
 WaitFor() {
@@ -32,3 +46,25 @@ StartSession() {
     echo "display $DISPLAY at depth $DEPTH"
 }
 
+
+ClientSize() { xwininfo -id "$WIN" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'; }
+
+# Starts wendal with the arguments and waits for its window (LAUNCH_SECONDS, 120 unless set):
+# APP_PID and WIN are set.
+LaunchWendal() {
+    # In a sanitizer build the system's libraries (D-Bus, the GL driver) keep memory until the
+    # process ends; the leak check of the program's own code is the unit tests' job.
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$WENDAL" "$@" \
+        >"$WORK/wendal.log" 2>&1 &
+    APP_PID=$!
+    WIN=$(timeout ${LAUNCH_SECONDS:-120} xdotool search --sync --onlyvisible --name ' - Wendal' | head -1)
+    [ -n "$WIN" ] || Fail "no wendal window: $(cat "$WORK/wendal.log"; xwininfo -root -tree | grep -i wendal)"
+}
+
+ExpectClient() {
+    local want=$1 size
+    WaitFor 60 eval '[ "$(ClientSize)" = "$want" ]'
+    size=$(ClientSize)
+    echo "client area $size, expected $want"
+    [ "$size" = "$want" ] || Fail "client area $size, expected $want"
+}
