@@ -1,9 +1,13 @@
 // From a file to a running program: tapes that load themselves, fast loading, the recent files,
 // screenshots and pause, driven through the window's own commands.
 #include <QAction>
+#include <QDropEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -149,6 +153,7 @@ TEST_F(OneStep, RecentFilesKeepTheLastEightAndDropAMissingOne) {
         ASSERT_TRUE(OpenChosenFile(copy.string()));
     }
     ASSERT_EQ(RecentFiles.size(), 8u);
+    ASSERT_FALSE(RecentFiles.empty());
     EXPECT_EQ(RecentFiles.front(), (dir / "t9.tap").string());
     EXPECT_EQ(RecentFiles.back(), (dir / "t2.tap").string());
     ASSERT_TRUE(OpenChosenFile((dir / "t5.tap").string())); // to the front, not twice
@@ -234,4 +239,19 @@ TEST_F(OneStep, PauseStopsFramesAndTicksUntilPressedAgain) {
     EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), TitleName + " - Wendal");
     EXPECT_GT(PacingStats.framesRun, frames);
     Settings.warnings = warnings;
+}
+
+// A file dropped on the window loads as Open does, a tape loading itself.
+TEST_F(OneStep, ADroppedTapeLoadsItself) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(DataFile("basic.tzx")))});
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(TheMainWindow())->event(&drop); // the application would want a drag
+
+    // The drop is finished before the file loads.
+    for (int i = 0; i < 20 && TitleName != "basic.tzx"; ++i) QTest::qWait(10);
+    ASSERT_EQ(TitleName, "basic.tzx");
+    EXPECT_TRUE(AutoLoadTyping());
+    ASSERT_FALSE(RecentFiles.empty());
+    EXPECT_EQ(RecentFiles.front(), fs::absolute(DataFile("basic.tzx")).lexically_normal().string());
 }

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Types LOAD "" into the desktop window under Xvfb, as a person would, and checks that the
 # window shows exactly what the renderer draws; then the 2x2 mode, 1x1 again, a window resized
-# by hand (the picture at a whole scale in black bars), and closing.
+# by hand (the picture at a whole scale in black bars), and closing. Then, with Auto-load Tapes
+# on as on a first run, a tape named on the command line loads itself to the program's first
+# screen.
 # Usage: desktop_e2e.sh WENDAL WENDAL_RUN DATA_DIR DEPTH
 set -u
 WENDAL=$1 WENDAL_RUN=$2 DATA=$3 DEPTH=$4
@@ -130,6 +132,8 @@ TypeLoad() {
 }
 
 StartSession
+# Typed by hand below: the tape is only inserted when opened.
+printf 'Auto-load Tapes=00\n' >>"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
 MakeReferences
 StartWendal
 menu=$(($(ClientSize | cut -dx -f2) - 240))
@@ -153,11 +157,27 @@ echo "resized to 700x$((menu + 500)): the renderer's picture at 2x, black bars r
 xdotool key F5
 ExpectClient "320x$((menu + 240))"
 
-xdotool key alt+F4
-WaitFor 30 eval '! kill -0 $APP_PID 2>/dev/null' || Fail "wendal still running after alt+F4"
-wait $APP_PID
-status=$?
-APP_PID=
-echo "wendal exited with status $status"
-[ $status = 0 ] || Fail "exit status $status: $(cat "$WORK/wendal.log")"
+CloseWendal() {
+    xdotool key alt+F4
+    WaitFor 30 eval '! kill -0 $APP_PID 2>/dev/null' || Fail "wendal still running after alt+F4"
+    wait $APP_PID
+    local status=$?
+    APP_PID=
+    echo "wendal exited with status $status"
+    [ $status = 0 ] || Fail "exit status $status: $(cat "$WORK/wendal.log")"
+}
+
+CloseWendal
+
+# A first run's settings: Auto-load Tapes is on.
+printf 'Warnings=00\n' >"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
+Reference "$WORK/basic.png" 700 "$DATA/basic.tap" --autoload
+"$WENDAL_RUN" "$DATA/basic.tap" --autoload --frames 700 --text | grep -q "BASIC PROGRAM RAN" ||
+    Fail "the auto-load reference run did not print BASIC PROGRAM RAN"
+for tape in basic.tap basic.tzx basic-22050.wav basic-11025.raw; do
+    LaunchWendal "$DATA/$tape"
+    xdotool windowactivate --sync "$WIN"
+    ExpectPicture "$WORK/basic.png" "$tape auto-loaded from the command line"
+    CloseWendal
+done
 echo "PASS at depth $DEPTH"
