@@ -4,7 +4,7 @@
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
-#include "display/display_modes.h"
+#include "app/display_modes.h"
 #include "peripherals/settings.h"
 
 namespace {

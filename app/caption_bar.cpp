@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/run_state.h"
-#include "display/shaded_caption.h"
+#include "app/shaded_caption.h"
 
 namespace {
 
@@ -102,10 +102,24 @@ void CaptionBar::mousePressEvent(QMouseEvent* e) {
         update();
         return;
     }
+    dragFrom = e->globalPosition().toPoint();
+    dragging = true;
+}
+
+void CaptionBar::mouseMoveEvent(QMouseEvent* e) {
+    // The window manager's move starts only once the pointer is on its way: asked for on a
+    // plain click, after the button is already up, it would wait for the next click with the
+    // keyboard grabbed, and the window would neither run nor take keys meanwhile.
+    if (!dragging || !(e->buttons() & Qt::LeftButton) ||
+        (e->globalPosition().toPoint() - dragFrom).manhattanLength() <
+            QApplication::startDragDistance())
+        return;
+    dragging = false;
     if (QWindow* handle = window()->windowHandle()) handle->startSystemMove();
 }
 
 void CaptionBar::mouseReleaseEvent(QMouseEvent* e) {
+    dragging = false;
     const int button = pressed;
     pressed = 0;
     update();

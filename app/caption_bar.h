@@ -1,6 +1,6 @@
 // The caption the program draws itself when "Shaded Titles" is on in a window mode: the
 // shading, the small icon, minimise, maximise or restore, close, and the title. Dragging it
-// moves the window.
+// moves the window; a click on it does nothing.
 #pragma once
 #include <QWidget>
 
@@ -17,10 +17,13 @@ class CaptionBar : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
   private:
     int ButtonAt(QPoint p) const; // 1 minimise, 2 maximise, 3 close, 0 none
     int pressed = 0;
+    QPoint dragFrom;       // where the pointer went down on the caption, in screen pixels
+    bool dragging = false; // held down there, the window manager's move not asked for yet
 };

@@ -1,24 +1,22 @@
 #include "app/commands.h"
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "app/dialogs.h"
+#include "app/display_modes.h"
 #include "app/menu_table.h"
 #include "app/recent_files.h"
 #include "app/run_state.h"
 #include "app/title.h"
 #include "app/window_services.h"
 #include "core/machine.h"
-#include "display/display_modes.h"
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
 #include "engine/auto_load.h"
+#include "engine/open_media.h"
 #include "media/frame_png.h"
 #include "media/load_error.h"
 #include "media/load_file.h"
-#include "media/rom.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media/tzx_player.h"
@@ -33,9 +31,29 @@ std::string ScreenshotName;
 bool SoundAvailable = true;
 bool WindowModesAvailable = true;
 
-constexpr std::chrono::milliseconds CommandPause{50}; // every command ends with this pause
 constexpr uint16_t ScreenMemoryStart = 0x4000;
 constexpr size_t ScreenMemoryBytes = 6912; // the bitmap and the attributes
+
+namespace {
+
+bool LastSnapshotZ80; // the last snapshot opened was a .z80
+
+// ".sna" or ".z80" as the loader reads them, else "".
+std::string SnapshotExtension(const std::string& name) {
+    const std::string ext = std::filesystem::path(name).extension().string();
+    if (ext == ".sna" || ext == ".SNA") return ".sna";
+    if (ext == ".z80" || ext == ".Z80") return ".z80";
+    return std::string();
+}
+
+} // namespace
+
+std::string SaveNameFor(const std::string& name) {
+    if (name.empty() || !SnapshotExtension(name).empty()) return name;
+    return std::filesystem::path(name)
+        .replace_extension(LastSnapshotZ80 ? ".z80" : ".sna")
+        .string();
+}
 
 bool MenuItemChecked(uint16_t id) {
     switch (id) {
@@ -80,15 +98,16 @@ bool LoadNamedFile(const std::string& path) {
     FileName = path;
     LastLoadError = LoadError::None;
     CancelAutoLoad(); // whatever was being typed was meant for the machine before this file
-    if (!LoadFile(path.c_str())) {
+    if (!OpenMedia(path.c_str())) {
         std::string why = FileTitle(path);
         if (LastLoadError != LoadError::None)
             why += ": " + std::string(LoadErrorText(LastLoadError));
         ShowMessage("Error reading snapshot/tape file!", why);
         return false;
     }
-    LoadRom(); // places the loader trap for a TAP image, removes it otherwise
     TitleName = FileTitle(path);
+    const std::string snapshot = SnapshotExtension(path);
+    if (!snapshot.empty()) LastSnapshotZ80 = snapshot == ".z80";
     RememberRecentFile(path);
     if (CurrentTape && Settings.autoLoad == 1) StartAutoLoad();
     return true;
@@ -166,6 +185,7 @@ void SelectWindowMode(uint8_t mode) {
     DisplayMode = mode;
     SwitchDisplayMode();
     UpdateCaptionStyle();
+    KeepWindowOnScreen(); // the 2x2 window can reach past the bottom of a small screen
     TickEnabled = true;
     RefreshMenu();
 }
@@ -206,6 +226,7 @@ static void RunCommandNow(uint16_t id) {
             AfterFileCommand();
         break;
     case CmdSave:
+        path = SaveNameFor(path);
         if (AskSaveFileName(path))
             SaveChosenFile(path);
         else
@@ -279,7 +300,5 @@ static void RunCommandNow(uint16_t id) {
 }
 
 void RunCommand(uint16_t id) {
-    if (!MenuItemEnabled(id)) return;
-    RunCommandNow(id);
-    std::this_thread::sleep_for(CommandPause);
+    if (MenuItemEnabled(id)) RunCommandNow(id);
 }

@@ -24,6 +24,10 @@ bool LoadNamedFile(const std::string& path);
 bool OpenChosenFile(const std::string& path);
 // The Save command after its dialog, the same way.
 bool SaveChosenFile(const std::string& path);
+// The name the Save dialog shows first: `name` when it is a snapshot's, else the same name with
+// the snapshot extension (".z80" when the last snapshot opened was one, else ".sna"), so that a
+// save never replaces a tape or recording.
+std::string SaveNameFor(const std::string& name);
 
 // The Save Screenshot command after its dialog: the 6912 bytes of screen memory for a name
 // ending in ".scr", else the picture as a PNG at the window's scale (320 x 240 in fullscreen).

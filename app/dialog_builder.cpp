@@ -1,5 +1,6 @@
 #include "app/dialog_builder.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -39,8 +40,7 @@ static QWidget* MakeControl(const ControlDescription& c, QDialog* dialog) {
     case ControlKind::Radio: return new QRadioButton(text);
     case ControlKind::PushRadio: {
         auto* button = new QPushButton(text);
-        button->setCheckable(true);
-        button->setAutoExclusive(true);
+        button->setCheckable(true); // exclusive with its neighbours through the builder's group
         button->setAutoDefault(false);
         return button;
     }
@@ -78,12 +78,20 @@ std::unique_ptr<QDialog> BuildDialog(const DialogDescription& description) {
     auto* grid = new QGridLayout(dialog.get());
     grid->setSizeConstraint(QLayout::SetFixedSize);
     QMap<int, QGridLayout*> grids;
+    // The push buttons of one parent work as a recorder's keys: one down at a time, and a click
+    // on the one down leaves it down (auto-exclusive push buttons let it come up).
+    QMap<int, QButtonGroup*> pushRadios;
     for (int i = 0; i < description.count; ++i) {
         const ControlDescription& c = description.controls[i];
         QWidget* w = MakeControl(c, dialog.get());
         if (c.id > 0) w->setObjectName(ControlName(c.id));
         if (c.kind == ControlKind::Group)
             grids.insert(c.id, static_cast<QGridLayout*>(w->layout()));
+        if (c.kind == ControlKind::PushRadio) {
+            QButtonGroup*& group = pushRadios[c.parent];
+            if (!group) group = new QButtonGroup(dialog.get());
+            group->addButton(static_cast<QPushButton*>(w));
+        }
         QGridLayout* into = c.parent ? grids.value(c.parent, grid) : grid;
         into->addWidget(w, c.row, c.column, c.rowSpan ? c.rowSpan : 1,
                         c.columnSpan ? c.columnSpan : 1);

@@ -1,10 +1,14 @@
 // The manual: HTML pages compiled into the program, shown in help windows of their own that
 // belong to no other window, so they stay usable beside a dialog and close with the main window.
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QUrl>
@@ -120,7 +124,11 @@ QWidget* MakeTopicsWindow() {
     splitter->addWidget(tabs);
     splitter->addWidget(browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({230, 530});
+    // The contents pane as wide as its longest title, with room for a scroll bar.
+    const int pane = contents->sizeHintForColumn(0) + 2 * contents->frameWidth() +
+                     contents->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24;
+    tabs->setMinimumWidth(pane);
+    splitter->setSizes({pane, 530});
     auto* layout = new QHBoxLayout(window);
     layout->addWidget(splitter);
     auto open = [browser](QListWidgetItem* item) {
@@ -143,7 +151,7 @@ QWidget* MakeTopicsWindow() {
     QObject::connect(filter, &QLineEdit::returnPressed,
                      [index, open] { open(index->currentItem()); });
     browser->setSource(PageUrl("contents.html"));
-    window->resize(760, 520);
+    window->resize(pane + 560, 520);
     return window;
 }
 
@@ -163,6 +171,9 @@ void Show(QPointer<QWidget>& slot, QWidget* (*make)()) {
         slot = make();
         slot->setAttribute(Qt::WA_DeleteOnClose);
         slot->setWindowIcon(ProgramIcon());
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), slot);
+        escape->setContext(Qt::WindowShortcut);
+        QObject::connect(escape, &QShortcut::activated, slot.data(), &QWidget::close);
     }
     slot->show();
     slot->raise();
@@ -174,7 +185,13 @@ void Show(QPointer<QWidget>& slot, QWidget* (*make)()) {
 void ShowHelpTopics() { Show(TopicsWindow, MakeTopicsWindow); }
 
 void ShowSpectrumKeyboard() {
-    Show(KeyboardWindow, [] { return static_cast<QWidget*>(new KeyboardPicture); });
+    Show(KeyboardWindow, [] {
+        auto* picture = new KeyboardPicture;
+        // Whole on the screen, with room for the window manager's frame.
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            picture->resize(picture->FittedSize(screen->availableGeometry().size() * 9 / 10));
+        return static_cast<QWidget*>(picture);
+    });
 }
 
 void ShowPerformanceHelp() {

@@ -1,6 +1,7 @@
 #include "app/keyboard_picture.h"
 
 #include <QPainter>
+#include <algorithm>
 
 const SpectrumKeyLegend SpectrumKeys[40] = {
     {"1", "", "!", "EDIT", "DEF FN"},       {"2", "", "@", "CAPS LOCK", "FN"},
@@ -39,10 +40,22 @@ QSize KeyboardPicture::sizeHint() const {
     return QSize(2 * Margin + 27 + 10 * Pitch, 2 * Margin + 4 * RowPitch);
 }
 
+QSize KeyboardPicture::FittedSize(QSize available) const {
+    const QSize natural = sizeHint();
+    return natural.scaled(natural.boundedTo(available), Qt::KeepAspectRatio);
+}
+
 void KeyboardPicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
     p.fillRect(rect(), QColor(20, 20, 20));
+    // Drawn at its natural size, scaled to the window with its proportions kept and centred.
+    const QSize natural = sizeHint();
+    const double scale =
+        std::min(double(width()) / natural.width(), double(height()) / natural.height());
+    p.translate((width() - natural.width() * scale) / 2, (height() - natural.height() * scale) / 2);
+    p.scale(scale, scale);
     QFont small = font();
     small.setPixelSize(9);
     small.setBold(true);

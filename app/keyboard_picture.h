@@ -17,7 +17,9 @@ extern const SpectrumKeyLegend SpectrumKeys[40];
 class KeyboardPicture : public QWidget {
   public:
     KeyboardPicture();
-    QSize sizeHint() const override;
+    QSize sizeHint() const override; // the picture at its natural size
+    // The natural size, or less with the same proportions when `available` is smaller.
+    QSize FittedSize(QSize available) const;
 
   protected:
     void paintEvent(QPaintEvent*) override;

@@ -1,11 +1,11 @@
 #include "app/main_loop.h"
 
+#include "app/display_modes.h"
 #include "app/pacing_stats.h"
 #include "app/run_state.h"
+#include "app/speed_display.h"
 #include "app/tick_timer.h"
 #include "core/machine.h"
-#include "display/display_modes.h"
-#include "display/speed_display.h"
 #include "engine/fast_loading.h"
 #include "engine/frame_sequence.h"
 #include "peripherals/settings.h"

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -81,12 +82,24 @@ bool RunFileDialog(const QString& caption, bool save, const QStringList& filters
     QFileDialog dialog(Window, caption);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The descriptions name the extensions already: the patterns are not shown a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(suffixOf(filters.first()));
     QObject::connect(
         &dialog, &QFileDialog::filterSelected,
         [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     if (!path.empty()) dialog.selectFile(QString::fromStdString(path));
+    // A name of one of the types chooses that type's filter.
+    for (const QString& filter : filters) {
+        const QString suffix = suffixOf(filter);
+        if (!save || !filter.contains(QLatin1String("*.") + suffix) ||
+            !QString::fromStdString(path).endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+            continue;
+        dialog.selectNameFilter(filter);
+        dialog.setDefaultSuffix(suffix);
+        break;
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     path = dialog.selectedFiles().first().toStdString();
     return true;
@@ -107,9 +120,7 @@ MainWindow::MainWindow() {
     BuildMenu();
     caption = new CaptionBar(this);
     caption->hide();
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [](Qt::ApplicationState state) {
-        OnWindowActivation(Window->isActiveWindow(), state != Qt::ApplicationActive);
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { FollowActivation(); });
     connect(qApp, &QGuiApplication::primaryScreenChanged, this,
             [](QScreen* screen) { OnDepthChanged(screen ? screen->depth() : 0); });
 }
@@ -124,7 +135,7 @@ void MainWindow::BuildMenu() {
             QMenu* menu = open.empty() ? menuBar()->addMenu(title) : open.back()->addMenu(title);
             if (open.empty()) topMenus << menu;
             connect(menu, &QMenu::aboutToShow, this, [] { OnMenuOpened(); });
-            connect(menu, &QMenu::aboutToHide, this, [] { OnMenuClosed(); });
+            connect(menu, &QMenu::aboutToHide, this, [this] { MenuClosed(); });
             open.push_back(menu);
             break;
         }
@@ -174,9 +185,19 @@ void MainWindow::OpenMenuBarByKeyboard() {
         popup = new QMenu(this);
         for (QMenu* m : topMenus) popup->addMenu(m);
         connect(popup, &QMenu::aboutToShow, this, [] { OnMenuOpened(); });
-        connect(popup, &QMenu::aboutToHide, this, [] { OnMenuClosed(); });
+        connect(popup, &QMenu::aboutToHide, this, [this] { MenuClosed(); });
     }
     popup->popup(mapToGlobal(QPoint(0, 0)));
+}
+
+void MainWindow::MenuClosed() {
+    OnMenuClosed();
+    // Escape in a menu the bar opened closes the menu but leaves the bar holding the keyboard,
+    // where the next Escape would only let go of it: once no menu is open, the keys come back
+    // to the window, so every Escape opens the menu and no key goes to the bar unseen.
+    QTimer::singleShot(0, this, [this] {
+        if (!QApplication::activePopupWidget() && menuBar()->hasFocus()) setFocus();
+    });
 }
 
 bool MainWindow::HandleKey(QKeyEvent* e, bool down) {
@@ -212,13 +233,23 @@ void MainWindow::focusOutEvent(QFocusEvent* e) {
 }
 
 void MainWindow::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ActivationChange) OnWindowActivation(isActiveWindow(), false);
+    if (e->type() == QEvent::ActivationChange) FollowActivation();
     // The caption shows activation, the title and the maximise state as they change.
     if ((e->type() == QEvent::ActivationChange || e->type() == QEvent::WindowTitleChange ||
          e->type() == QEvent::EnabledChange || e->type() == QEvent::WindowStateChange) &&
         caption)
         caption->update();
     QMainWindow::changeEvent(e);
+}
+
+void MainWindow::FollowActivation() {
+    // Qt tells of the application's state and of the window's activation in an order of its
+    // own, each time with the other half of the state still old: read both as they stand, now
+    // and once more after Qt has delivered everything that came with this change.
+    OnWindowActivation(isActiveWindow(), QApplication::activeWindow() != nullptr);
+    QTimer::singleShot(0, this, [this] {
+        OnWindowActivation(isActiveWindow(), QApplication::activeWindow() != nullptr);
+    });
 }
 
 void MainWindow::resizeEvent(QResizeEvent* e) {
@@ -246,6 +277,19 @@ void MainWindow::ApplyCaptionStyle() {
     if (!visible) return;
     DisplayMode == ModeFullscreen ? showFullScreen() : show();
     activateWindow(); // the frame change took the window down; the user was working in it
+}
+
+void MainWindow::KeepOnScreen() {
+    QScreen* display = screen();
+    if (!display || isFullScreen() || !isVisible()) return;
+    const QRect area = display->availableGeometry();
+    // The frame the window manager adds is as thick as before the new size.
+    const QRect frame = frameGeometry(), inner = geometry();
+    const QSize outer(width() + frame.width() - inner.width(),
+                      height() + frame.height() - inner.height());
+    const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - outer.width()));
+    const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - outer.height()));
+    if (x != frame.left() || y != frame.top()) move(x, y); // the frame's top left corner
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
@@ -316,4 +360,8 @@ void CloseMainWindow() {
 
 void UpdateCaptionStyle() {
     if (Window) Window->ApplyCaptionStyle();
+}
+
+void KeepWindowOnScreen() {
+    if (Window) Window->KeepOnScreen();
 }

@@ -19,6 +19,8 @@ class MainWindow : public QMainWindow {
     // window manager's.
     void ApplyCaptionStyle();
     CaptionBar* Caption() const { return caption; }
+    // Moves the window, at its new size, as little as needed to have it whole on its screen.
+    void KeepOnScreen();
 
   protected:
     bool event(QEvent* e) override;
@@ -34,6 +36,8 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenu();
     bool HandleKey(QKeyEvent* e, bool down);
+    void FollowActivation();
+    void MenuClosed();
 
     QMap<uint16_t, QAction*> actions;
     QList<QMenu*> topMenus;

@@ -1,5 +1,6 @@
 // The dialogs that edit settings: Joystick, Sound Settings and Preferences.
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -64,6 +65,15 @@ void SetUpSlider(QSlider* slider, int maximum, int ticks, int page, uint8_t posi
     slider->setTickInterval(ticks);
     slider->setPageStep(page);
     slider->setValue(position);
+    // The position as a number beside the slider, following it.
+    auto* value = new QLabel;
+    value->setObjectName(slider->objectName() + QStringLiteral("Value"));
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("000")));
+    value->setNum(slider->value());
+    QObject::connect(slider, &QSlider::valueChanged, value, qOverload<int>(&QLabel::setNum));
+    if (auto* grid = qobject_cast<QGridLayout*>(slider->parentWidget()->layout()))
+        grid->addWidget(value, 0, 2);
 }
 
 } // namespace

@@ -6,15 +6,15 @@
 
 #include "app/commands.h"
 #include "app/dialogs.h"
+#include "app/display_modes.h"
 #include "app/main_loop.h"
 #include "app/picture_place.h"
 #include "app/run_state.h"
+#include "app/speed_display.h"
 #include "app/tick_timer.h"
 #include "app/title.h"
 #include "app/window_services.h"
-#include "display/display_modes.h"
 #include "display/display_state.h"
-#include "display/speed_display.h"
 #include "engine/power_on.h"
 #include "media/load_file.h"
 #include "media/rom.h"
@@ -90,12 +90,13 @@ int MainLoop() {
         QCoreApplication::processEvents(QEventLoop::AllEvents); // everything pending first
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (QuitRequested) return QuitCode;
-        ShowPendingVideoWarning();
         if (!MachineRunning()) {
             std::this_thread::sleep_for(PausedSleep);
             continue;
         }
         RunDesktopFrame();
         ReportTapeStop();
+        // After a frame: the window is then placed and shown, and the warning centres on it.
+        ShowPendingVideoWarning();
     }
 }

@@ -9,6 +9,7 @@
 #include "media/tape.h"
 
 std::string TitleName;
+bool ProgramActive;
 
 void ResetSpectrum() {
     const bool fromFile = LoadRom();
@@ -18,7 +19,7 @@ void ResetSpectrum() {
 
 std::string TitleText() {
     std::string title = TitleName + " - Wendal";
-    if (!AppActive.load() || UserPaused.load()) title += " [Paused]";
+    if ((!AppActive.load() && !ProgramActive) || UserPaused.load()) title += " [Paused]";
     return title;
 }
 

@@ -1,11 +1,11 @@
 #include "app/window_events.h"
 
 #include "app/commands.h"
+#include "app/display_modes.h"
 #include "app/menu_table.h"
 #include "app/run_state.h"
 #include "app/title.h"
 #include "app/window_services.h"
-#include "display/display_modes.h"
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
 #include "platform/desktop/desktop_keyboard.h"
@@ -16,11 +16,11 @@ int OpenMenus;     // one menu closes as the next opens when the pointer moves a
 bool AltEnterDown; // Enter went down with Alt held; people let go of Alt or Enter first
 } // namespace
 
-void OnWindowActivation(bool active, bool otherProgram) {
-    AppActive = active;
-    if (!active) DesktopReleaseAllKeys();
-    // A dialog of our own takes the activation without a new title; another program does not.
-    if (otherProgram || active) UpdateTitle();
+void OnWindowActivation(bool mainActive, bool programActive) {
+    AppActive = mainActive;
+    ProgramActive = programActive;
+    if (!mainActive) DesktopReleaseAllKeys();
+    UpdateTitle();
 }
 
 void OnRepaintRequest() {

@@ -2,9 +2,10 @@
 #pragma once
 #include <cstdint>
 
-// The main window became active or inactive; `otherProgram` when another program took over.
-// The title shows " [Paused]" then, but not while a dialog of this program is open.
-void OnWindowActivation(bool active, bool otherProgram);
+// The activation as it stands: `mainActive` when the main window is active, `programActive` when
+// any window of this program is (the main window, a dialog, a help window). Frames run only in
+// the first case; the title shows " [Paused]" only when another program has taken over.
+void OnWindowActivation(bool mainActive, bool programActive);
 // The window system wants the picture again: the whole frame is drawn anew.
 void OnRepaintRequest();
 // A physical key went down or up (auto-repeats already dropped). `alt` is Alt held with it.

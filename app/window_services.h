@@ -20,3 +20,5 @@ void CloseMainWindow();
 // The caption follows "Shaded Titles" and the screen mode: drawn by the program (on, in a window
 // mode) or by the window manager.
 void UpdateCaptionStyle();
+// After a change of size: the window moves, if it must, to lie whole on its screen.
+void KeepWindowOnScreen();

@@ -9,6 +9,7 @@
 #include "display/render_tables.h"
 #include "display/screen_shadow.h"
 #include "peripherals/ports.h"
+#include "platform/text_mask.h"
 
 namespace {
 
@@ -41,9 +42,17 @@ struct Layout {
     int stripX, stripWidth, stripRow, stripRows;
 };
 
-constexpr Layout SingleLayout(int stripX) { return {Bands, stripX, FrameWidth - stripX, 216, 24}; }
-constexpr Layout DoubleLayout(int stripX) {
-    return {Bands, stripX, 2 * FrameWidth - stripX, 432, 48};
+// The strip reaches left of the read-out's right edge (x 318 or 638) by the widest text it can
+// draw, a whole number of 8 pixels so that every format fills it in whole words: a figure with
+// more digits than the last leaves nothing behind.
+constexpr int SingleStripX = (FrameWidth - 2 - TextMaskWidth) / 8 * 8;     // 152
+constexpr int DoubleStripX = (2 * FrameWidth - 2 - TextMaskWidth) / 8 * 8; // 472
+
+constexpr Layout SingleLayout() {
+    return {Bands, SingleStripX, FrameWidth - SingleStripX, 216, 24};
+}
+constexpr Layout DoubleLayout() {
+    return {Bands, DoubleStripX, 2 * FrameWidth - DoubleStripX, 432, 48};
 }
 
 // Pixel formats whose runs are 32-bit words of a repeated value.
@@ -241,40 +250,40 @@ void WriteFrame(const Format& format, uint8_t* pixels, ptrdiff_t pitch, const La
 // bands to its black bar; in a window Write8Double repaints the strip under the text.
 Layout Double8Layout(bool windowStrip) {
     if (DisplayMode == ModeFullscreen) return {SpeedDisplay ? SpeedBarBand : Bands, 0, 0, 0, 0};
-    if (windowStrip && SpeedDisplay) return {Bands, 520, 120, 460, 20};
+    if (windowStrip && SpeedDisplay)
+        return {Bands, DoubleStripX, 2 * FrameWidth - DoubleStripX, 460, 20};
     return {Bands, 0, 0, 0, 0};
 }
 
 } // namespace
 
 void Write8(uint8_t* pixels, int32_t pitch) {
-    WriteFrame(Format8{{}, ColourMap}, pixels, pitch, SingleLayout(260), ScreenShadow);
+    WriteFrame(Format8{{}, ColourMap}, pixels, pitch, SingleLayout(), ScreenShadow);
 }
 void Write16(uint8_t* pixels, int32_t pitch) {
-    WriteFrame(Format16{{ColourMap, FlashPhase}, {}}, pixels, pitch, SingleLayout(260),
-               ScreenShadow);
+    WriteFrame(Format16{{ColourMap, FlashPhase}, {}}, pixels, pitch, SingleLayout(), ScreenShadow);
 }
 void Write24(uint8_t* pixels, int32_t pitch) {
-    WriteFrame(Format24<1>(ColourMap, FlashPhase), pixels, pitch, SingleLayout(260), ScreenShadow);
+    WriteFrame(Format24<1>(ColourMap, FlashPhase), pixels, pitch, SingleLayout(), ScreenShadow);
 }
 void Write32(uint8_t* pixels, int32_t pitch) {
-    WriteFrame(FormatWordPerPixel<4, 1>{{ColourMap, FlashPhase}, {}}, pixels, pitch,
-               SingleLayout(240), ScreenShadow);
+    WriteFrame(FormatWordPerPixel<4, 1>{{ColourMap, FlashPhase}, {}}, pixels, pitch, SingleLayout(),
+               ScreenShadow);
 }
 void Write8Double(uint8_t* pixels, int32_t pitch) {
     WriteFrame(Format8Double<false>{{}, ColourMap}, pixels, pitch, Double8Layout(true),
                ScreenShadow);
 }
 void Write16Double(uint8_t* pixels, int32_t pitch) {
-    WriteFrame(FormatWordPerPixel<2, 2>{{ColourMap, FlashPhase}, {}}, pixels, pitch,
-               DoubleLayout(520), ScreenShadow);
+    WriteFrame(FormatWordPerPixel<2, 2>{{ColourMap, FlashPhase}, {}}, pixels, pitch, DoubleLayout(),
+               ScreenShadow);
 }
 void Write24Double(uint8_t* pixels, int32_t pitch) {
-    WriteFrame(Format24<2>(ColourMap, FlashPhase), pixels, pitch, DoubleLayout(520), ScreenShadow);
+    WriteFrame(Format24<2>(ColourMap, FlashPhase), pixels, pitch, DoubleLayout(), ScreenShadow);
 }
 void Write32Double(uint8_t* pixels, int32_t pitch) {
-    WriteFrame(FormatWordPerPixel<4, 2>{{ColourMap, FlashPhase}, {}}, pixels, pitch,
-               DoubleLayout(560), ScreenShadow);
+    WriteFrame(FormatWordPerPixel<4, 2>{{ColourMap, FlashPhase}, {}}, pixels, pitch, DoubleLayout(),
+               ScreenShadow);
 }
 void Write8Scanline(uint8_t* pixels, int32_t pitch) {
     WriteFrame(Format8Double<true>{{}, ColourMap}, pixels, pitch, Double8Layout(false),

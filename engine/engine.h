@@ -23,6 +23,7 @@
 #include "engine/auto_load.h"
 #include "engine/fast_loading.h"
 #include "engine/frame_sequence.h"
+#include "engine/open_media.h"
 #include "engine/power_on.h"
 #include "media/frame_png.h"
 #include "media/load_file.h"

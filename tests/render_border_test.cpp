@@ -130,7 +130,7 @@ TEST(Write8Double, WindowStripFollowsTheSpeedDisplaySwitch) {
     Write8Double(canvas.Pixels(), canvas.pitch);
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) {
-            bool strip = x >= 520 && y >= 460;
+            bool strip = x >= w.stripX && y >= 460;
             ASSERT_EQ(ColourAt(w, canvas, x, y), strip ? 3 : -1) << x << ", " << y;
         }
     SpeedDisplay = false;

@@ -29,14 +29,14 @@ struct WriterCase {
 };
 
 inline const WriterCase AllWriters[] = {
-    {"Write8", WriterFor(8, WriterSize::Single), 8, 1, 1, false, 260, 60, 216, 24},
-    {"Write16", WriterFor(16, WriterSize::Single), 16, 2, 1, false, 260, 60, 216, 24},
-    {"Write24", WriterFor(24, WriterSize::Single), 24, 3, 1, false, 260, 60, 216, 24},
-    {"Write32", WriterFor(32, WriterSize::Single), 32, 4, 1, false, 240, 80, 216, 24},
-    {"Write8Double", WriterFor(8, WriterSize::Double), 8, 1, 2, false, 520, 120, 460, 20},
-    {"Write16Double", WriterFor(16, WriterSize::Double), 16, 2, 2, false, 520, 120, 432, 48},
-    {"Write24Double", WriterFor(24, WriterSize::Double), 24, 3, 2, false, 520, 120, 432, 48},
-    {"Write32Double", WriterFor(32, WriterSize::Double), 32, 4, 2, false, 560, 80, 432, 48},
+    {"Write8", WriterFor(8, WriterSize::Single), 8, 1, 1, false, 152, 168, 216, 24},
+    {"Write16", WriterFor(16, WriterSize::Single), 16, 2, 1, false, 152, 168, 216, 24},
+    {"Write24", WriterFor(24, WriterSize::Single), 24, 3, 1, false, 152, 168, 216, 24},
+    {"Write32", WriterFor(32, WriterSize::Single), 32, 4, 1, false, 152, 168, 216, 24},
+    {"Write8Double", WriterFor(8, WriterSize::Double), 8, 1, 2, false, 472, 168, 460, 20},
+    {"Write16Double", WriterFor(16, WriterSize::Double), 16, 2, 2, false, 472, 168, 432, 48},
+    {"Write24Double", WriterFor(24, WriterSize::Double), 24, 3, 2, false, 472, 168, 432, 48},
+    {"Write32Double", WriterFor(32, WriterSize::Double), 32, 4, 2, false, 472, 168, 432, 48},
     {"Write8Scanline", WriterFor(8, WriterSize::Scanline), 8, 1, 2, true, 0, 0, 0, 0},
 };
 

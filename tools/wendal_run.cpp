@@ -233,14 +233,13 @@ int main(int argc, char** argv) {
     if (!StartMachine(o)) return 1;
     if (o.file) {
         TapeRate = o.tapeRate;
-        if (!LoadFile(o.file)) {
+        if (!OpenMedia(o.file)) {
             std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file,
                          LoadErrorText(LastLoadError));
             HeadlessWaveDiscard(); // a run that failed writes nothing
             CloseSound();
             return 1;
         }
-        LoadRom();
         if (o.autoload && CurrentTape) StartAutoLoad();
     }
 

@@ -1,6 +1,6 @@
-// The frame surface as a QImage in the desktop's own pixel format, painted into the window at a
-// whole-number scale, or as a palettised 640 x 480 image scaled to the screen's height in
-// fullscreen. Each present asks for a paint at the display's next refresh, not at once.
+// The frame surface as a QImage in the desktop's own pixel format, or as a palettised 640 x 480
+// image in fullscreen, painted at a whole-number scale in black bars. Each present asks for a
+// paint at the display's next refresh, not at once.
 #include <QGuiApplication>
 #include <QImage>
 #include <QMainWindow>
@@ -42,7 +42,6 @@ class ScreenWidget : public QWidget {
 QMainWindow* Window;
 ScreenWidget* Screen;
 QImage Image;
-bool Fullscreen;
 bool PresentPending; // the next paint shows what the surface holds; no redraw is needed
 void (*RepaintHandler)() = nullptr;
 SurfacePlacement (*PlacementRule)(int, int, int, int) = nullptr;
@@ -118,16 +117,9 @@ void ScreenWidget::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    if (!Fullscreen) {
-        PaintWindowPicture(this, painter);
-        return;
-    }
-    // The 640 x 480 picture at the screen's height, centred, black bars, square pixels.
-    const int h = height(), w = h * 4 / 3;
-    const QRect target((width() - w) / 2, 0, w, h);
-    painter.fillRect(rect(), Qt::black);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, Image);
+    // The window's rule in fullscreen too: at a whole-number scale every Spectrum row covers
+    // the same number of screen rows, and the TV look darkens the same half of each.
+    PaintWindowPicture(this, painter);
 }
 
 } // namespace
@@ -176,7 +168,6 @@ bool SurfaceSetUp(bool fullscreen, int width, int height, int windowScale, Surfa
         format.greenMask = MaskOf(qtFormat, qRgb(0, 255, 0));
         format.blueMask = MaskOf(qtFormat, qRgb(0, 0, 255));
     }
-    Fullscreen = fullscreen;
     if (fullscreen) {
         Window->menuBar()->hide();
         Screen->setMinimumSize(0, 0);
@@ -207,10 +198,7 @@ bool SurfaceSetUp(bool fullscreen, int width, int height, int windowScale, Surfa
     return true;
 }
 
-void SurfaceRelease() {
-    Image = QImage();
-    Fullscreen = false;
-}
+void SurfaceRelease() { Image = QImage(); }
 
 uint8_t* SurfacePixels(int32_t& pitch) {
     if (Image.isNull()) return nullptr;

@@ -7,10 +7,10 @@
 
 #include "app/caption_bar.h"
 #include "app/main_window.h"
+#include "app/shaded_caption.h"
 #include "app/title.h"
 #include "app/window_services.h"
 #include "app_harness.h"
-#include "display/shaded_caption.h"
 #include "peripherals/settings.h"
 #include "platform/desktop/desktop_surface.h"
 

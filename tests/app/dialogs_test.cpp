@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 #include <cstdio>
 #include <functional>
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
+#include "app/display_modes.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/poke_number.h"
@@ -19,7 +21,6 @@
 #include "app/window_services.h"
 #include "app_harness.h"
 #include "core/machine.h"
-#include "display/display_modes.h"
 #include "media/builtin_rom.h"
 #include "media/rom.h"
 #include "media/sampled_tape.h"
@@ -163,26 +164,31 @@ TEST_F(AppFixture, PokeWritesAcceptedNumbersAndRefusesTheRest) {
 
 TEST_F(AppFixture, SoundSlidersSetTheSettingsOnClosing) {
     Settings.volume = 20, Settings.tapeVolume = 30, Settings.soundBuffers = 10;
-    const std::string title =
-        DriveDialog([] { RunCommand(CmdSoundSettings); },
-                    [](QDialog* d) {
-                        auto* volume = ControlOf<QSlider>(d, 1018);
-                        auto* tape = ControlOf<QSlider>(d, 1019);
-                        auto* buffers = ControlOf<QSlider>(d, 1020);
-                        EXPECT_EQ(volume->value(), 20);
-                        EXPECT_EQ(tape->value(), 30);
-                        EXPECT_EQ(buffers->value(), 10);
-                        EXPECT_EQ(volume->maximum(), 63);
-                        EXPECT_EQ(volume->tickInterval(), 8);
-                        EXPECT_EQ(buffers->maximum(), 50);
-                        EXPECT_EQ(buffers->tickInterval(), 5);
-                        EXPECT_EQ(buffers->pageStep(), 5);
-                        volume->setValue(99); // beyond the range: the slider's end
-                        tape->setValue(7);
-                        buffers->setValue(0);
-                        Settings.volume = 1; // nothing is taken before the dialog closes
-                        d->close();
-                    });
+    const std::string title = DriveDialog(
+        [] { RunCommand(CmdSoundSettings); },
+        [](QDialog* d) {
+            auto* volume = ControlOf<QSlider>(d, 1018);
+            auto* tape = ControlOf<QSlider>(d, 1019);
+            auto* buffers = ControlOf<QSlider>(d, 1020);
+            EXPECT_EQ(volume->value(), 20);
+            EXPECT_EQ(tape->value(), 30);
+            EXPECT_EQ(buffers->value(), 10);
+            EXPECT_EQ(volume->maximum(), 63);
+            EXPECT_EQ(volume->tickInterval(), 8);
+            EXPECT_EQ(buffers->maximum(), 50);
+            EXPECT_EQ(buffers->tickInterval(), 5);
+            EXPECT_EQ(buffers->pageStep(), 5);
+            volume->setValue(99); // beyond the range: the slider's end
+            tape->setValue(7);
+            for (auto [slider, shown] :
+                 {std::pair{1018, "63"}, {1019, "7"}, {1020, "10"}}) { // beside each, its value
+                const auto* value = d->findChild<QLabel*>(ControlName(slider) + "Value");
+                EXPECT_EQ(value ? value->text().toStdString() : "no value shown", shown);
+            }
+            buffers->setValue(0);
+            Settings.volume = 1; // nothing is taken before the dialog closes
+            d->close();
+        });
     EXPECT_EQ(title, "Sound Settings");
     EXPECT_EQ(Settings.volume, 63);
     EXPECT_EQ(Settings.tapeVolume, 7);
@@ -282,7 +288,14 @@ TEST_F(AppFixture, TapeControlOnARecordingStopsRewindsAndChangesRate) {
                     EXPECT_TRUE(ControlOf<QPushButton>(d, 1043)->isChecked());
                     EXPECT_FALSE(ControlOf<QPushButton>(d, 1044)->isChecked());
                     EXPECT_TRUE(ControlOf<QRadioButton>(d, 1049)->isChecked());
+                    // The button already down stays down, as a recorder's key does.
+                    QTest::mouseClick(ControlOf<QPushButton>(d, 1043), Qt::LeftButton);
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1043)->isChecked());
+                    EXPECT_FALSE(ControlOf<QPushButton>(d, 1044)->isChecked());
+                    EXPECT_EQ(TapePlaying, 1);
                     Click(d, 1044);
+                    Click(d, 1044);
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1044)->isChecked());
                     EXPECT_EQ(TapePlaying, 0);
                     EXPECT_FALSE(ControlOf<QPushButton>(d, 1043)->isChecked());
                     Click(d, 1031);

@@ -2,6 +2,8 @@
 // the keyboard picture's keys.
 #include <QFile>
 #include <QListWidget>
+#include <QScreen>
+#include <QTest>
 #include <QTextBrowser>
 #include <set>
 
@@ -47,7 +49,9 @@ TEST_F(AppFixture, HelpTopicsOpenTheManualAtItsContentsAndIndex) {
     auto* browser = topics->findChild<QTextBrowser*>("HelpPage");
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(browser->documentTitle().toStdString(), "Wendal Help");
-    EveryEntryShowsItsPage(topics->findChild<QListWidget*>("HelpContents"), browser);
+    auto* contents = topics->findChild<QListWidget*>("HelpContents");
+    EXPECT_GE(contents->viewport()->width(), contents->sizeHintForColumn(0)); // titles whole
+    EveryEntryShowsItsPage(contents, browser);
     EveryEntryShowsItsPage(topics->findChild<QListWidget*>("HelpIndex"), browser);
 
     // A second request shows the same window again.
@@ -90,4 +94,44 @@ TEST(KeyboardPicture, FortyKeysEachLetterAndDigitOnce) {
     EXPECT_STREQ(SpectrumKeys[31].key, "Z");
     EXPECT_STREQ(SpectrumKeys[19].keyword, "PRINT");
     EXPECT_STREQ(SpectrumKeys[26].keyword, "LOAD");
+}
+
+// The picture fits the screen whole, its keys in their own proportions (the key faces' bounding
+// box is 759 x 274 when drawn at its natural size), and Escape closes every help window.
+TEST_F(AppFixture, KeyboardPictureFitsTheScreenAndHelpClosesWithEscape) {
+    RunCommand(CmdSpectrumKeyboard);
+    QWidget* keyboard = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (dynamic_cast<KeyboardPicture*>(w) && w->isVisible()) keyboard = w;
+    ASSERT_NE(keyboard, nullptr);
+    const QRect screen = keyboard->screen()->availableGeometry();
+    EXPECT_LE(keyboard->width(), screen.width());
+    EXPECT_LE(keyboard->height(), screen.height());
+    const QImage image = keyboard->grab().toImage();
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(55, 55, 60)) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, 0);
+    EXPECT_GT(left, 0);
+    EXPECT_LT(right, image.width() - 1); // BREAK SPACE is not cut off
+    EXPECT_LT(bottom, image.height() - 1);
+    EXPECT_NEAR(double(right - left) / double(bottom - top), 759.0 / 274.0, 0.05);
+
+    RunCommand(CmdHelpTopics);
+    ShowPerformanceHelp();
+    for (const char* name : {"HelpTopics", "PerformanceHelp"}) {
+        QWidget* w = VisibleWindow(name);
+        ASSERT_NE(w, nullptr) << name;
+        QApplication::setActiveWindow(w);
+        QTest::keyClick(w, Qt::Key_Escape);
+        EXPECT_EQ(VisibleWindow(name), nullptr) << name;
+    }
+    QApplication::setActiveWindow(keyboard);
+    QTest::keyClick(keyboard, Qt::Key_Escape);
+    EXPECT_FALSE(keyboard->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

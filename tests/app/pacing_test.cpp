@@ -3,9 +3,9 @@
 
 #include "app/pacing_stats.h"
 #include "app/run_state.h"
+#include "app/speed_display.h"
 #include "app/tick_schedule.h"
 #include "app/tick_timer.h"
-#include "display/speed_display.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QWidget>
 #include <cstring>
 
+#include "app/display_modes.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/picture_place.h"
 #include "app_harness.h"
-#include "display/display_modes.h"
 #include "display/screen_shadow.h"
 #include "peripherals/ports.h"
 #include "platform/desktop/desktop_surface.h"

@@ -1,10 +1,14 @@
 // The main window as a person uses it: the menu and its keys, the screen modes, files opened
 // and refused, the title, and the PC keys reaching the Spectrum's keyboard.
 #include <QAction>
+#include <QComboBox>
+#include <QDialog>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QTest>
 #include <QUrl>
 #include <cstring>
@@ -14,17 +18,17 @@
 #include <set>
 #include <vector>
 
+#include "app/display_modes.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
+#include "app/speed_display.h"
 #include "app/startup.h"
 #include "app/title.h"
 #include "app/window_events.h"
 #include "app_harness.h"
 #include "core/machine.h"
 #include "display/colour_map.h"
-#include "display/display_modes.h"
 #include "display/screen_shadow.h"
-#include "display/speed_display.h"
 #include "media/builtin_rom.h"
 #include "media/rom.h"
 #include "peripherals/beeper.h"
@@ -117,10 +121,37 @@ TEST_F(AppFixture, ScreenModesSizeThePictureAndMoveTheCheckMark) {
     const uint8_t* pixels = SurfacePixels(pitch);
     for (int x = 0; x < 640; x += 7) ASSERT_EQ(pixels[pitch * 101 + x] % 10, 0) << x;
     EXPECT_EQ(pixels[pitch * 100 + 5], 10 + 7); // white border, colour 7 at entry 17
+    // On the screen every Spectrum row covers as many lit rows as black ones: a whole-number
+    // scale, whatever the screen's size.
+    TheMainWindow()->resize(1024, 768); // a screen of 768 lines: 1.6 times the picture
+    const QImage shown = DesktopScreenWidget()->grab().toImage();
+    int border = 0; // a column of the left border, right of the black bar
+    while (border < shown.width() && qGray(shown.pixel(border, shown.height() / 2)) == 0 &&
+           qGray(shown.pixel(border, shown.height() / 2 + 1)) == 0)
+        ++border;
+    border += 4;
+    std::vector<int> runs{0};
+    bool lit = false;
+    for (int y = 0; y < shown.height(); ++y) {
+        const bool now = qGray(shown.pixel(border, y)) > 0;
+        if (now != lit && runs.back() > 0) runs.push_back(0);
+        lit = now;
+        ++runs.back();
+    }
+    ASSERT_GT(runs.size(), 400u); // the bars above and below, and 240 lit and black pairs
+    for (size_t i = 2; i + 2 < runs.size(); ++i) ASSERT_EQ(runs[i], runs[1]) << "run " << i;
 
     OnKey(VkEnter, true, true); // Alt+Enter, Alt let go first
     OnKey(VkEnter, false, false);
     EXPECT_EQ(DisplayMode, ModeWindow);
+}
+
+TEST_F(AppFixture, TheLargerWindowStaysWholeOnTheScreen) {
+    MainWindow* w = TheMainWindow();
+    const QRect area = w->screen()->availableGeometry();
+    w->move(area.left() + 10, area.bottom() - 300);
+    RunCommand(CmdWindow2x2);
+    EXPECT_TRUE(area.contains(w->frameGeometry())) << w->frameGeometry().y();
 }
 
 TEST_F(AppFixture, SpeedReadoutIsWhiteInTheCornerOnlyWhileOn) {
@@ -139,6 +170,25 @@ TEST_F(AppFixture, SpeedReadoutIsWhiteInTheCornerOnlyWhileOn) {
     EXPECT_FALSE(SpeedDisplay);
     EXPECT_EQ(whiteInCorner(), 0); // the border under it is repainted
     RunCommand(CmdSpeedDisplay);
+}
+
+// At Maximum the figure grows digits; back at True the corner must show what a fresh frame with
+// the new figure shows, with no trace of the wider one, in both window sizes.
+TEST_F(AppFixture, SpeedReadoutLeavesNoTraceOfAWiderFigure) {
+    auto frameShowing = [](uint32_t percent, bool fresh) {
+        for (int i = 0; i < SpeedHistorySize; ++i) RecordSpeed(percent);
+        if (fresh) InvalidateScreen();
+        RenderFrame();
+        int32_t pitch = 0;
+        const uint8_t* p = SurfacePixels(pitch);
+        return std::vector<uint8_t>(p, p + size_t(pitch) * size_t(FrameHeight));
+    };
+    for (uint8_t mode : {ModeWindow, ModeDoubleWindow}) {
+        SelectWindowMode(mode);
+        frameShowing(8074000, false); // wider than any strip the writers had
+        const std::vector<uint8_t> after = frameShowing(100, false);
+        EXPECT_TRUE(after == frameShowing(100, true)) << "window mode " << int(mode);
+    }
 }
 
 TEST_F(AppFixture, GreyedCommandsAreNotCarriedOut) {
@@ -178,6 +228,50 @@ TEST_F(AppFixture, OpenedFilesSetTheTitleAndTheTrap) {
     EXPECT_EQ(Machine.memory[TapeTrapAddress],
               BuiltinRom[TapeTrapAddress]); // the trap is gone with the tape
     std::filesystem::remove(snapshot);
+}
+
+// The name the Save dialog offers first, read off the open dialog, which is then cancelled.
+std::string OfferedSaveName() {
+    std::string offered;
+    QTimer::singleShot(0, [&offered] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            offered = FileTitle(dialog->selectedFiles().value(0).toStdString());
+            dialog->reject();
+        }
+    });
+    RunCommand(CmdSave);
+    return offered;
+}
+
+TEST_F(AppFixture, FileTypesAreNamedOnce) {
+    QStringList types;
+    QTimer::singleShot(0, [&types] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                for (int i = 0; i < combo->count(); ++i) types << combo->itemText(i);
+            dialog->reject();
+        }
+    });
+    RunCommand(CmdOpen);
+    ASSERT_EQ(types.size(), 6);
+    for (const QString& type : types.mid(0, 5)) // the extensions once, not their patterns again
+        EXPECT_FALSE(type.contains(QLatin1String("(*"))) << type.toStdString();
+    EXPECT_TRUE(types[0].startsWith(QLatin1String("All Spectrum Files (.sna;.z80;.tap;")));
+    EXPECT_EQ(types[5].toStdString(), "All Files (*.*)");
+}
+
+// After a tape or recording the Save dialog never offers its name, which a snapshot would
+// overwrite: the snapshot extension replaces it, .z80 when the last snapshot opened was one.
+TEST_F(AppFixture, SaveOffersASnapshotNameAfterARecording) {
+    ASSERT_TRUE(OpenChosenFile(DataFile("hello-11025.wav")));
+    EXPECT_EQ(OfferedSaveName(), "hello-11025.sna");
+    const std::string z80 = testing::TempDir() + "/wendal-offer.z80";
+    ASSERT_TRUE(SaveChosenFile(z80));
+    EXPECT_EQ(OfferedSaveName(), "wendal-offer.z80");
+    ASSERT_TRUE(OpenChosenFile(z80));
+    ASSERT_TRUE(OpenChosenFile(DataFile("hello.tap")));
+    EXPECT_EQ(OfferedSaveName(), "hello.z80");
+    std::filesystem::remove(z80);
 }
 
 // Drops files on the window and answers the message box that follows, if one shows within a
@@ -235,7 +329,10 @@ TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
     ResetSpectrum();
     EXPECT_EQ(TitleText(), "ROM - Wendal");
     AppActive = false;
+    ProgramActive = false;
     EXPECT_EQ(TitleText(), "ROM - Wendal [Paused]");
+    ProgramActive = true; // a dialog of ours
+    EXPECT_EQ(TitleText(), "ROM - Wendal");
     const std::string folder = testing::TempDir() + "/wendal-rom";
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/spectrum.rom", std::ios::binary)
@@ -248,6 +345,41 @@ TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
     ResetSpectrum();
     EXPECT_EQ(TitleName, "ROM");
     std::filesystem::remove_all(folder);
+}
+
+// Qt reports the application's state and the window's activation in either order, each while
+// the other is still old; another program must end in " [Paused]" whichever comes first.
+TEST_F(AppFixture, TitleTellsAnotherProgramFromADialogOfOurs) {
+    MainWindow* w = TheMainWindow();
+    auto settle = [w] {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return w->windowTitle().endsWith(QLatin1String(" [Paused]"));
+    };
+    auto activateMain = [&] {
+        QApplication::setActiveWindow(w);
+        EXPECT_FALSE(settle());
+        EXPECT_TRUE(AppActive.load());
+    };
+    activateMain();
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive); // the application first
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_TRUE(settle());
+    EXPECT_FALSE(AppActive.load());
+
+    activateMain();
+    QApplication::setActiveWindow(nullptr); // the window first
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_TRUE(settle());
+
+    activateMain();
+    QDialog dialog(w); // one of ours: the machine pauses, the title stays
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    EXPECT_FALSE(settle());
+    EXPECT_FALSE(AppActive.load());
+    dialog.close();
+    activateMain();
 }
 
 TEST(CommandLine, QuotesGoWhereverTheyStand) {
@@ -297,5 +429,22 @@ TEST_F(AppFixture, NoFramesOrTicksWhileAMenuIsOpen) {
     OnMenuClosed();
     EXPECT_FALSE(TickEnabled.load());
     OnMenuClosed();
+    EXPECT_TRUE(TickEnabled.load());
+}
+
+// Escape opens the menu every time, and Escape in the open menu closes it: eight in a row open
+// and close it four times.
+TEST_F(AppFixture, EveryEscapeOpensTheMenuAndTheNextClosesIt) {
+    MainWindow* w = TheMainWindow();
+    QApplication::setActiveWindow(w);
+    w->setFocus();
+    for (int i = 0; i < 8; ++i) {
+        QWidget* target = QApplication::activePopupWidget();
+        if (!target) target = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+        QTest::keyClick(target, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget() != nullptr, i % 2 == 0) << "Escape " << i + 1;
+    }
     EXPECT_TRUE(TickEnabled.load());
 }

@@ -1,4 +1,4 @@
-#include "display/shaded_caption.h"
+#include "app/shaded_caption.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display/speed_display.h"
+#include "app/speed_display.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "display/display_modes.h"
+#include "app/display_modes.h"
 
 #include <cstring>
 
+#include "app/speed_display.h"
 #include "display/colour_map.h"
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
-#include "display/speed_display.h"
 #include "display/writer_table.h"
 #include "platform/display_surface.h"
 

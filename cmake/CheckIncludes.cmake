@@ -1,0 +1,21 @@
+# cmake -DSOURCE_DIR=... -P CheckIncludes.cmake: fails when a source file names an include with
+# "..". A quoted include is looked for beside the including file first, so "../x/y.h" would reach
+# a folder its layer's include path leaves out.
+set(folders core peripherals display media engine app platform tools tests bench fuzz dist)
+set(files)
+foreach(folder ${folders})
+  file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+  list(APPEND files ${found})
+endforeach()
+set(refused)
+foreach(file ${files})
+  file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]*\\.\\.[/\\\\]")
+  foreach(line ${lines})
+    file(RELATIVE_PATH name ${SOURCE_DIR} ${file})
+    list(APPEND refused "  ${name}: ${line}")
+  endforeach()
+endforeach()
+if(refused)
+  list(JOIN refused "\n" text)
+  message(FATAL_ERROR "Includes must name a path from the source folder, never \"..\":\n${text}")
+endif()
