@@ -5,12 +5,16 @@
 #include "app/dialogs.h"
 #include "app/display_modes.h"
 #include "app/menu_table.h"
+#include "app/recent_files.h"
 #include "app/run_state.h"
 #include "app/title.h"
 #include "app/window_services.h"
+#include "core/machine.h"
 #include "display/display_state.h"
 #include "display/screen_shadow.h"
+#include "engine/auto_load.h"
 #include "engine/open_media.h"
+#include "media/frame_png.h"
 #include "media/load_error.h"
 #include "media/load_file.h"
 #include "media/sampled_tape.h"
@@ -18,11 +22,17 @@
 #include "media/tzx_player.h"
 #include "peripherals/beeper.h"
 #include "peripherals/joystick.h"
+#include "peripherals/settings.h"
+#include "platform/desktop/desktop_keyboard.h"
 #include "platform/file_replacement.h"
 
 std::string FileName;
+std::string ScreenshotName;
 bool SoundAvailable = true;
 bool WindowModesAvailable = true;
+
+constexpr uint16_t ScreenMemoryStart = 0x4000;
+constexpr size_t ScreenMemoryBytes = 6912; // the bitmap and the attributes
 
 namespace {
 
@@ -58,6 +68,9 @@ bool MenuItemChecked(uint16_t id) {
     case CmdSpeedMaximum: return SpeedMode == SpeedMaximum;
     case CmdSpeedDisplay: return SpeedDisplay;
     case CmdSound: return SoundOn != 0;
+    case CmdAutoLoad: return Settings.autoLoad == 1;
+    case CmdFastLoading: return Settings.fastLoading == 1;
+    case CmdPause: return UserPaused.load();
     default: return false;
     }
 }
@@ -84,6 +97,7 @@ static void AfterFileCommand() {
 bool LoadNamedFile(const std::string& path) {
     FileName = path;
     LastLoadError = LoadError::None;
+    CancelAutoLoad(); // whatever was being typed was meant for the machine before this file
     if (!OpenMedia(path.c_str())) {
         std::string why = FileTitle(path);
         if (LastLoadError != LoadError::None)
@@ -94,6 +108,8 @@ bool LoadNamedFile(const std::string& path) {
     TitleName = FileTitle(path);
     const std::string snapshot = SnapshotExtension(path);
     if (!snapshot.empty()) LastSnapshotZ80 = snapshot == ".z80";
+    RememberRecentFile(path);
+    if (CurrentTape && Settings.autoLoad == 1) StartAutoLoad();
     return true;
 }
 
@@ -115,6 +131,43 @@ bool SaveChosenFile(const std::string& path) {
                                            : std::string()));
     AfterFileCommand();
     return ok;
+}
+
+bool SaveScreenshot(const std::string& path) {
+    const std::string ext = std::filesystem::path(path).extension().string();
+    bool ok;
+    if (ext == ".scr" || ext == ".SCR") {
+        ok = ReplaceFileWith(path.c_str(), Machine.memory + ScreenMemoryStart, ScreenMemoryBytes);
+    } else {
+        const int scale = WindowModeScale(DisplayMode);
+        ok = SaveFramePngScaled(path.c_str(), scale > 0 ? scale : 1);
+    }
+    if (!ok)
+        ShowMessage("Error writing screenshot file!",
+                    FileTitle(path) + (*FileReplacementProblem
+                                           ? std::string(": ") + FileReplacementProblem
+                                           : std::string()));
+    return ok;
+}
+
+void OpenRecentFile(int index) {
+    if (index < 0 || size_t(index) >= RecentFiles.size()) return;
+    const std::string path = RecentFiles[size_t(index)];
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        ForgetRecentFile(index);
+        ShowMessage("The file is no longer there; it has been taken off the list.", path);
+        RefreshMenu();
+        return;
+    }
+    OpenChosenFile(path);
+}
+
+void TogglePause() {
+    UserPaused = !UserPaused.load();
+    if (UserPaused.load()) DesktopReleaseAllKeys(); // keys let go while paused stay up
+    UpdateTitle();
+    RefreshMenu();
 }
 
 void ReportTapeStop() {
@@ -179,7 +232,11 @@ static void RunCommandNow(uint16_t id) {
         else
             AfterFileCommand();
         break;
+    case CmdSaveScreenshot:
+        if (AskScreenshotFileName(ScreenshotName)) SaveScreenshot(ScreenshotName);
+        break;
     case CmdResetSpectrum:
+        CancelAutoLoad();
         ResetSpectrum();
         UpdateTitle();
         break;
@@ -223,11 +280,22 @@ static void RunCommandNow(uint16_t id) {
         }
         RefreshMenu();
         break;
+    case CmdAutoLoad:
+        Settings.autoLoad = Settings.autoLoad == 1 ? 0 : 1;
+        RefreshMenu();
+        break;
+    case CmdFastLoading:
+        Settings.fastLoading = Settings.fastLoading == 1 ? 0 : 1;
+        RefreshMenu();
+        break;
+    case CmdPause: TogglePause(); break;
     case CmdPreferences: ShowPreferencesDialog(); break;
     case CmdHelpTopics: ShowHelpTopics(); break;
     case CmdSpectrumKeyboard: ShowSpectrumKeyboard(); break;
     case CmdAbout: ShowAboutDialog(); break;
-    default: break;
+    default:
+        if (id >= CmdRecentFile1 && id <= CmdRecentFile8) OpenRecentFile(id - CmdRecentFile1);
+        break;
     }
 }
 

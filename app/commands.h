@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <string>
 
-extern std::string FileName;      // the snapshot or tape named last, shown first by the dialogs
-extern bool SoundAvailable;       // the sound output could be opened
-extern bool WindowModesAvailable; // the desktop's depth has window writers
+extern std::string FileName;       // the snapshot or tape named last, shown first by the dialogs
+extern std::string ScreenshotName; // the screenshot saved last, shown first by its dialog
+extern bool SoundAvailable;        // the sound output could be opened
+extern bool WindowModesAvailable;  // the desktop's depth has window writers
 
 // The rules: which items carry a check mark and which are greyed.
 bool MenuItemChecked(uint16_t id);
@@ -27,6 +28,16 @@ bool SaveChosenFile(const std::string& path);
 // the snapshot extension (".z80" when the last snapshot opened was one, else ".sna"), so that a
 // save never replaces a tape or recording.
 std::string SaveNameFor(const std::string& name);
+
+// The Save Screenshot command after its dialog: the 6912 bytes of screen memory for a name
+// ending in ".scr", else the picture as a PNG at the window's scale (320 x 240 in fullscreen).
+// The file is replaced whole or left as it was; a failure is shown.
+bool SaveScreenshot(const std::string& path);
+// A recent file chosen from the File menu (0 is the newest): opened as Open does, or, when it is
+// gone, taken off the list with a message.
+void OpenRecentFile(int index);
+// The Pause command: stops or restarts the machine, its ticks and its sound.
+void TogglePause();
 
 // Tells, once, of each stop of the tape at a block it cannot play; called after every frame.
 void ReportTapeStop();

@@ -6,7 +6,9 @@
 #include "app/speed_display.h"
 #include "app/tick_timer.h"
 #include "core/machine.h"
+#include "engine/fast_loading.h"
 #include "engine/frame_sequence.h"
+#include "peripherals/settings.h"
 #include "platform/display_surface.h"
 
 void PaceFrame() {
@@ -28,14 +30,24 @@ void PaceFrame() {
     }
 }
 
+bool FastLoading = false;
+uint32_t FastLoadingSwitches = 0;
+
 void RunDesktopFrame() {
     FrameLoop();
     FrameCount.fetch_add(1);
     ++PacingStats.framesRun;
-    PaceFrame();
+    const bool fast = TapeBeingLoaded(Settings.fastLoading == 1);
+    if (fast != FastLoading) {
+        FastLoading = fast;
+        ++FastLoadingSwitches;
+        // True speed goes on from here, without catching up the frames run ahead.
+        if (!fast && SpeedMode == SpeedTrue) SelectTrueSpeed();
+    }
+    if (!fast) PaceFrame();
     uint32_t percent = 0;
     if (FrameSpeedPercent(percent)) RecordSpeed(percent);
-    FinishFrame(FrameTarget{nullptr, nullptr, 0}); // the picture goes through the surface
+    FinishFrame(FrameTarget{nullptr, nullptr, 0}, fast); // the picture goes through the surface
     // At Maximum the frames outrun the display: only those it can show are drawn.
-    if (SpeedMode != SpeedMaximum || SurfaceWantsFrame()) RenderFrame();
+    if ((SpeedMode != SpeedMaximum && !fast) || SurfaceWantsFrame()) RenderFrame();
 }

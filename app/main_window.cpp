@@ -22,6 +22,7 @@
 #include "app/dialogs.h"
 #include "app/icons.h"
 #include "app/menu_table.h"
+#include "app/recent_files.h"
 #include "app/startup.h"
 #include "app/title.h"
 #include "app/window_events.h"
@@ -55,6 +56,8 @@ const char* const OpenFilters[] = {
 };
 const char* const SaveFilters[] = {"Snapshot Files (.sna) (*.sna)",
                                    "Z80 Snapshot Files (.z80) (*.z80)"};
+const char* const ScreenshotFilters[] = {"PNG Picture (.png) (*.png)",
+                                         "Screen Memory (.scr) (*.scr)"};
 
 template <size_t N> QStringList FilterList(const char* const (&filters)[N]) {
     QStringList list;
@@ -62,27 +65,40 @@ template <size_t N> QStringList FilterList(const char* const (&filters)[N]) {
     return list;
 }
 
+QString SnapshotSuffix(const QString& filter) {
+    return filter.contains(QLatin1String("*.z80")) && !filter.contains(QLatin1String("*.sna"))
+               ? QStringLiteral("z80")
+               : QStringLiteral("sna");
+}
+
+QString ScreenshotSuffix(const QString& filter) {
+    return filter.contains(QLatin1String("*.scr")) ? QStringLiteral("scr") : QStringLiteral("png");
+}
+
 // The file dialogs share one description: owner, the name shown first, the chosen filter's
-// extension ("sna" at first) added to a name without one, the first filter chosen.
-bool RunFileDialog(bool save, std::string& path) {
-    QFileDialog dialog(Window, save ? QStringLiteral("Save Snapshot As")
-                                    : QStringLiteral("Open Snapshot / Tape"));
+// extension added to a name without one, the first filter chosen.
+bool RunFileDialog(const QString& caption, bool save, const QStringList& filters,
+                   QString (*suffixOf)(const QString& filter), std::string& path) {
+    QFileDialog dialog(Window, caption);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The descriptions name the extensions already: the patterns are not shown a second time.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilters(save ? FilterList(SaveFilters) : FilterList(OpenFilters));
-    dialog.setDefaultSuffix(QStringLiteral("sna"));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter.contains(QLatin1String("*.z80")) &&
-                                        !filter.contains(QLatin1String("*.sna"))
-                                    ? QStringLiteral("z80")
-                                    : QStringLiteral("sna"));
-    });
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffixOf(filters.first()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected,
+        [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     if (!path.empty()) dialog.selectFile(QString::fromStdString(path));
-    if (save && QString::fromStdString(path).endsWith(QLatin1String(".z80"), Qt::CaseInsensitive)) {
-        dialog.selectNameFilter(QString::fromLatin1(SaveFilters[1])); // the name's own type
-        dialog.setDefaultSuffix(QStringLiteral("z80"));
+    // A name of one of the types chooses that type's filter.
+    for (const QString& filter : filters) {
+        const QString suffix = suffixOf(filter);
+        if (!save || !filter.contains(QLatin1String("*.") + suffix) ||
+            !QString::fromStdString(path).endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+            continue;
+        dialog.selectNameFilter(filter);
+        dialog.setDefaultSuffix(suffix);
+        break;
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     path = dialog.selectedFiles().first().toStdString();
@@ -148,6 +164,12 @@ void MainWindow::RefreshActions() {
         it.value()->setCheckable(checked || it.value()->isCheckable());
         it.value()->setChecked(checked);
         it.value()->setEnabled(MenuItemEnabled(it.key()));
+    }
+    for (int i = 0; i < RecentFileCount; ++i) {
+        QAction* action = actions.value(uint16_t(CmdRecentFile1 + i), nullptr);
+        if (!action) continue;
+        action->setText(QString::fromStdString(RecentFileMenuText(i)));
+        action->setVisible(size_t(i) < RecentFiles.size());
     }
 }
 
@@ -311,8 +333,18 @@ void ShowMessage(const char* text, const std::string& detail) {
     box.exec();
 }
 
-bool AskOpenFileName(std::string& path) { return RunFileDialog(false, path); }
-bool AskSaveFileName(std::string& path) { return RunFileDialog(true, path); }
+bool AskOpenFileName(std::string& path) {
+    return RunFileDialog(QStringLiteral("Open Snapshot / Tape"), false, FilterList(OpenFilters),
+                         SnapshotSuffix, path);
+}
+bool AskSaveFileName(std::string& path) {
+    return RunFileDialog(QStringLiteral("Save Snapshot As"), true, FilterList(SaveFilters),
+                         SnapshotSuffix, path);
+}
+bool AskScreenshotFileName(std::string& path) {
+    return RunFileDialog(QStringLiteral("Save Screenshot As"), true, FilterList(ScreenshotFilters),
+                         ScreenshotSuffix, path);
+}
 
 void RefreshMenu() {
     if (Window) Window->RefreshActions();

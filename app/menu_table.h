@@ -27,6 +27,12 @@ enum CommandId : uint16_t {
     CmdHelpTopics = 40036,
     CmdSpectrumKeyboard = 40040,
     CmdAbout = 40030,
+    CmdSaveScreenshot = 40060,
+    CmdAutoLoad = 40061,
+    CmdFastLoading = 40062,
+    CmdPause = 40063,
+    CmdRecentFile1 = 40070, // the eight recent files follow in order
+    CmdRecentFile8 = 40077,
 };
 
 enum class MenuEntryKind : uint8_t {
@@ -41,6 +47,8 @@ struct MenuEntry {
     uint16_t id;         // the command, for items
     const char* text;    // "&" marks the mnemonic, "\t" separates the key hint
     uint8_t accelerator; // virtual key of a plain function key that runs the item, or 0
+    // No other key may run a command: the letters, digits, Enter, Space, Shift and Ctrl, alone or
+    // together, are the Spectrum's. The recent files' digits work only inside the open menu.
 };
 
 // The top-level menus, each opened by a Submenu entry and closed by End.

@@ -4,6 +4,7 @@ std::atomic<bool> AppActive{false};
 std::atomic<bool> TickEnabled{true};
 std::atomic<uint32_t> TickCount{1};
 std::atomic<uint32_t> FrameCount{0};
+std::atomic<bool> UserPaused{false};
 uint8_t SpeedMode = SpeedTrue;
 
 constexpr uint32_t HalvingTicks = 50; // one second of ticks
@@ -11,13 +12,16 @@ constexpr uint32_t HalvingTicks = 50; // one second of ticks
 void ResetRunState() {
     AppActive = false;
     TickEnabled = true;
+    UserPaused = false;
     TickCount = 1;
     FrameCount = 0;
     SpeedMode = SpeedTrue;
 }
 
+bool MachineRunning() { return AppActive.load() && TickEnabled.load() && !UserPaused.load(); }
+
 void TimerTick() {
-    if (!AppActive.load() || !TickEnabled.load()) return;
+    if (!MachineRunning()) return;
     const uint32_t ticks = TickCount.fetch_add(1) + 1;
     if (ticks < HalvingTicks) return;
     TickCount.store(ticks >> 1);

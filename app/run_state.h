@@ -9,13 +9,16 @@ extern std::atomic<bool> AppActive;      // the main window is active: frames ru
 extern std::atomic<bool> TickEnabled;    // cleared while a menu is open or the mode switches
 extern std::atomic<uint32_t> TickCount;  // 20 ms ticks; halved with FrameCount at 50
 extern std::atomic<uint32_t> FrameCount; // frames run
+extern std::atomic<bool> UserPaused;     // the Pause command: no frames, ticks or sound
 
 constexpr uint8_t SpeedTrue = 0, SpeedSyncToMonitor = 1, SpeedMaximum = 2;
 extern uint8_t SpeedMode; // not kept between runs
 
-// The state at start: inactive, ticks enabled, TickCount 1, FrameCount 0, True speed.
+// The state at start: inactive, not paused, ticks enabled, TickCount 1, FrameCount 0, True speed.
 void ResetRunState();
-// Every 20 ms on the tick thread: counts a tick while active and enabled; at 50 ticks both
+// Whether frames run: the window is active, no menu is open and the user has not paused.
+bool MachineRunning();
+// Every 20 ms on the tick thread: counts a tick while the machine runs; at 50 ticks both
 // counters are halved, so their ratio is the speed over the last half to whole second.
 void TimerTick();
 // The True speed command: time spent in another mode or paused is not caught up.

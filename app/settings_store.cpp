@@ -10,6 +10,7 @@
 #include <memory>
 #include <system_error>
 
+#include "app/recent_files.h"
 #include "app/settings_values.h"
 #include "display/display_state.h"
 #include "peripherals/settings.h"
@@ -17,13 +18,19 @@
 static const char Organisation[] = "Corvallo Software";
 static const char Application[] = "Wendal";
 
+// "Recent File 1" (the newest) to "Recent File 8": each a path's bytes.
+static QString RecentFileKey(int index) { return QStringLiteral("Recent File %1").arg(index + 1); }
+
 #ifndef Q_OS_WIN
-// The eleven settings take a few hundred bytes: more than this is not ours and is not read.
-constexpr qint64 MaxStoreBytes = 64 * 1024;
+// The one-byte settings take a few hundred bytes and the eight recent files' paths, at most
+// 4096 bytes each written in hexadecimal, 66 KB: more than this is not ours and is not read.
+constexpr qint64 MaxStoreBytes = 128 * 1024;
 
 static bool IsStoredSettingName(const std::string& name) {
     for (const char* known : StoredSettingNames)
         if (name == known) return true;
+    for (int i = 0; i < RecentFileCount; ++i)
+        if (name == RecentFileKey(i).toStdString()) return true;
     return false;
 }
 
@@ -116,6 +123,28 @@ static void WriteByte(QSettings& store, const char* name, uint8_t byte) {
     store.setValue(QString::fromLatin1(name), QByteArray(1, char(byte)));
 }
 
+static void ReadRecentFiles(const QSettings& store) {
+    RecentFiles.clear();
+    for (int i = 0; i < RecentFileCount; ++i) {
+        QVariant v = store.value(RecentFileKey(i));
+        if (v.typeId() != QMetaType::QByteArray) continue;
+        const QByteArray bytes = v.toByteArray();
+        if (!bytes.isEmpty() && !bytes.contains('\0'))
+            RecentFiles.emplace_back(bytes.constData(), size_t(bytes.size()));
+    }
+}
+
+static void WriteRecentFiles(QSettings& store) {
+    for (int i = 0; i < RecentFileCount; ++i) {
+        if (size_t(i) < RecentFiles.size()) {
+            const std::string& path = RecentFiles[size_t(i)];
+            store.setValue(RecentFileKey(i), QByteArray(path.data(), qsizetype(path.size())));
+        } else {
+            store.remove(RecentFileKey(i));
+        }
+    }
+}
+
 // Every value is brought within the range the rest of the program is built for, so nothing
 // later has to guard against a hand-edited or foreign store.
 void LoadSettings() {
@@ -124,6 +153,7 @@ void LoadSettings() {
     uint8_t b;
     for (const char* name : StoredSettingNames)
         if (ReadByte(*store, name, b)) ApplyStoredSetting(name, b);
+    ReadRecentFiles(*store);
 }
 
 // The whole file is written to a temporary one that replaces the old file only once complete,
@@ -146,6 +176,9 @@ bool SaveSettings() {
         WriteByte(store, "Warnings", Settings.warnings == 1 ? 1 : 0);
         WriteByte(store, "PC Joystick", Settings.pcJoystick);
         WriteByte(store, "Keyb Joystick", Settings.keybJoystick);
+        WriteByte(store, "Auto-load Tapes", Settings.autoLoad == 1 ? 1 : 0);
+        WriteByte(store, "Fast Loading", Settings.fastLoading == 1 ? 1 : 0);
+        WriteRecentFiles(store);
     }
     store.sync();
     return store.status() == QSettings::NoError;

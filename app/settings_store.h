@@ -1,5 +1,6 @@
-// The eleven settings kept between runs: one-byte values under "Corvallo Software/Wendal" in the
-// per-user settings store (on Linux $XDG_CONFIG_HOME/Corvallo Software/Wendal.conf, normally
+// The settings kept between runs: thirteen one-byte values and the paths of the eight recent
+// files, under "Corvallo Software/Wendal" in the per-user settings store (on Linux
+// $XDG_CONFIG_HOME/Corvallo Software/Wendal.conf, normally
 // ~/.config; on Windows the registry key HKEY_CURRENT_USER\Software\Corvallo Software\Wendal).
 #pragma once
 #include <QSettings>
@@ -10,8 +11,9 @@
 // it was (the start value at start-up), and one outside its range is brought back into it. Call
 // once at start.
 void LoadSettings();
-// Writes "Save Settings" and, while it is on, the ten others. The store is replaced as a whole,
-// so a failed write leaves the previous one. False when it could not be written.
+// Writes "Save Settings" and, while it is on, the others and the recent files. The store is
+// replaced as a whole, so a failed write leaves the previous one. False when it could not be
+// written.
 bool SaveSettings();
 
 // The store itself, for the tests: QSettings(SettingsFormat(), QSettings::UserScope,

@@ -4,8 +4,10 @@
 #include "peripherals/settings.h"
 
 const char* const StoredSettingNames[StoredSettingCount] = {
-    "Save Settings", "Volume",        "Tape Volume", "Sound Buffers", "Screen Mode",  "TV",
-    "Shaded Titles", "Speed Display", "Warnings",    "PC Joystick",   "Keyb Joystick"};
+    "Save Settings", "Volume",      "Tape Volume",   "Sound Buffers",
+    "Screen Mode",   "TV",          "Shaded Titles", "Speed Display",
+    "Warnings",      "PC Joystick", "Keyb Joystick", "Auto-load Tapes",
+    "Fast Loading"};
 
 bool ApplyStoredSetting(std::string_view name, uint8_t b) {
     const uint8_t flag = b == 1 ? 1 : 0; // a flag is on only when stored as 1
@@ -38,6 +40,10 @@ bool ApplyStoredSetting(std::string_view name, uint8_t b) {
         Settings.pcJoystick = b <= 2 ? b : 0;
     else if (name == "Keyb Joystick")
         Settings.keybJoystick = b == 2 ? 2 : 1;
+    else if (name == "Auto-load Tapes")
+        Settings.autoLoad = flag;
+    else if (name == "Fast Loading")
+        Settings.fastLoading = flag;
     else
         return false;
     return true;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-constexpr int StoredSettingCount = 11;
+constexpr int StoredSettingCount = 13;
 extern const char* const StoredSettingNames[StoredSettingCount]; // in the order they are read
 
 // Sets the setting of that stored name from its byte, brought within the range the rest of the

@@ -93,7 +93,7 @@ int MainLoop() {
             QuitRequested = false; // answered: a later run of the loop starts afresh
             return QuitCode;
         }
-        if (!AppActive.load() || !TickEnabled.load()) {
+        if (!MachineRunning()) {
             std::this_thread::sleep_for(PausedSleep);
             continue;
         }

@@ -19,7 +19,7 @@ void ResetSpectrum() {
 
 std::string TitleText() {
     std::string title = TitleName + " - Wendal";
-    if (!AppActive.load() && !ProgramActive) title += " [Paused]";
+    if ((!AppActive.load() && !ProgramActive) || UserPaused.load()) title += " [Paused]";
     return title;
 }
 

@@ -9,7 +9,7 @@ extern bool ProgramActive;
 
 // LoadRom, the title of the ROM when no tape is in, and the processor's power-on state.
 void ResetSpectrum();
-// "TitleName - Wendal", with " [Paused]" while another program is active.
+// "TitleName - Wendal", with " [Paused]" while another program is active or the user paused.
 std::string TitleText();
 // Puts TitleText on the main window.
 void UpdateTitle();

@@ -30,6 +30,10 @@ void OnRepaintRequest() {
 }
 
 void OnKey(uint8_t vk, bool down, bool alt) {
+    if (vk == VkPause) {
+        if (down) RunCommand(CmdPause);
+        return;
+    }
     if (vk == VkEscape) {
         if (down) OpenMenuBar(); // the way to the menu in fullscreen
         return;

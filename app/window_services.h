@@ -9,6 +9,8 @@ void ShowMessage(const char* text, const std::string& detail = std::string());
 // The open and save dialogs; false when the user cancels. `path` is also the name shown first.
 bool AskOpenFileName(std::string& path);
 bool AskSaveFileName(std::string& path);
+// The Save Screenshot dialog: a .png picture or a .scr screen memory file.
+bool AskScreenshotFileName(std::string& path);
 // Sets every menu item's check mark and grey state from the program's state.
 void RefreshMenu();
 // Opens the menu bar by keyboard (also in fullscreen, where the bar is hidden).

@@ -5,7 +5,8 @@
 // BuildColourMap, InvalidateScreen) and, if it plays sound, OpenSound with SoundOn = 1.
 //
 // A file in: LoadFile (by extension: .sna/.z80 snapshot, .tap/.tzx/.csw/.pzx tape or recording),
-// then on success LoadRom to place or remove the loader trap.
+// then on success LoadRom to place or remove the loader trap; for a tape, StartAutoLoad to reset
+// the machine and type its loading command.
 //
 // Each frame: FrameLoop runs 69888 T-states and the interrupt; the desktop paces here; then
 // FinishFrame draws into a FrameTarget whose writer comes from WriterFor. RunFrame does both for
@@ -19,6 +20,8 @@
 #include "display/colour_map.h"
 #include "display/screen_shadow.h"
 #include "display/writer_table.h"
+#include "engine/auto_load.h"
+#include "engine/fast_loading.h"
 #include "engine/frame_sequence.h"
 #include "engine/open_media.h"
 #include "engine/power_on.h"

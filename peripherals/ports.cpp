@@ -12,6 +12,7 @@ BeeperRecord BeeperLog;
 uint8_t EarLevel = 1;
 uint8_t FlashPhase = 0;
 uint8_t FlashCounter = 0;
+uint32_t UlaReads = 0;
 
 constexpr uint8_t UlaPort = 0xFE;
 constexpr uint8_t KempstonPort = 0x1F;
@@ -49,6 +50,7 @@ uint8_t PortRead(uint8_t port, uint8_t high) {
         return KempstonByte(j);
     }
     if (port != UlaPort) return 0xFF;
+    ++UlaReads;
     uint8_t result = 0xFF;
     if (TapePlaying) EarLevel = TapeEarLevel(Machine.tstates);
     if (!EarLevel) result &= 0xBF;
@@ -62,6 +64,7 @@ void FrameEnd() {
         std::memset(BorderLog.bands + BorderLog.nextBand, BorderLog.colour,
                     size_t(BorderBands - BorderLog.nextBand));
     BorderLog.nextBand = 0;
+    UlaReads = 0;
     if (++FlashCounter >= FlashFrames) {
         FlashCounter = 0;
         FlashPhase ^= 1;

@@ -24,6 +24,9 @@ extern BeeperRecord BeeperLog;
 extern uint8_t EarLevel;     // what bit 6 of port 0xFE reads; 1 at start
 extern uint8_t FlashPhase;   // 1 while flashing cells show ink and paper exchanged
 extern uint8_t FlashCounter; // frames since FlashPhase last changed, 0-11
+// Reads of port 0xFE (the keyboard and the EAR input) in the frame running, until FrameEnd: a
+// tape loader reads it over a thousand times a frame, a keyboard scan a few times.
+extern uint32_t UlaReads;
 
 // Band of a T-state count, limited to 240 for the last instruction's overshoot.
 inline int BorderBandOf(uint32_t t) {
@@ -31,5 +34,6 @@ inline int BorderBandOf(uint32_t t) {
     return band > 240u ? 240 : int(band);
 }
 
-// Once after every frame: closes the border log and runs the flash timer.
+// Once after every frame: closes the border log, restarts the count of port 0xFE reads and runs
+// the flash timer.
 void FrameEnd();

@@ -13,6 +13,8 @@ struct SettingsRecord {
     uint8_t warnings = 1;      // "Warnings"
     uint8_t pcJoystick = 0;    // "PC Joystick": 0 none, 1 Cursor, 2 Kempston
     uint8_t keybJoystick = 1;  // "Keyb Joystick": 1 Cursor, 2 Kempston
+    uint8_t autoLoad = 1;      // "Auto-load Tapes": opening a tape resets and loads it
+    uint8_t fastLoading = 1;   // "Fast Loading": full speed while a program reads a playing tape
 };
 
 extern SettingsRecord Settings;

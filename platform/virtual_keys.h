@@ -10,6 +10,7 @@ enum : uint8_t {
     VkShift = 0x10,   // either Shift key
     VkControl = 0x11, // either Ctrl key
     VkAlt = 0x12,     // either Alt key
+    VkPause = 0x13,
     VkEscape = 0x1B,
     VkSpace = 0x20,
     VkLeft = 0x25,

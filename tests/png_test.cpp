@@ -69,6 +69,34 @@ TEST(FramePng, RoundTripGivesTheScreenAndBorderAtBothSizes) {
     FlashPhase = 0;
 }
 
+// The window's scales: each pixel of the 320 x 240 frame a whole square of the picture.
+TEST(FramePng, ScaledScreenshotsAreTheFrameInWholeSquares) {
+    CleanScreen(0);
+    FillScreenPattern(977);
+    for (int b = 0; b < 240; ++b) BorderLog.bands[b] = uint8_t(7 - b / 30);
+    fs::path dir = TestDir("scaled");
+    const WriterCase& single24 = AllWriters[2];
+    for (int scale = 1; scale <= 4; ++scale) {
+        fs::path file = dir / ("x" + std::to_string(scale) + ".png");
+        ASSERT_TRUE(SaveFramePngScaled(file.string().c_str(), scale));
+        int width = 0, height = 0;
+        std::vector<uint8_t> rgb;
+        ASSERT_TRUE(ReadPngRgb(file, width, height, rgb));
+        ASSERT_EQ(width, 320 * scale);
+        ASSERT_EQ(height, 240 * scale);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* want = TestRgb[ExpectedColour(single24, x / scale, y / scale)];
+                const uint8_t* got = &rgb[(size_t(y) * width + x) * 3];
+                ASSERT_TRUE(got[0] == want[0] && got[1] == want[1] && got[2] == want[2])
+                    << "scale " << scale << " (" << x << ", " << y << ")";
+            }
+    }
+    EXPECT_FALSE(SaveFramePngScaled((dir / "x5.png").string().c_str(), 5));
+    EXPECT_FALSE(SaveFramePngScaled((dir / "x0.png").string().c_str(), 0));
+    EXPECT_EQ(Listing(dir).size(), 4u);
+}
+
 TEST(FramePng, ReplacesAnExistingFileWhole) {
     CleanScreen(2);
     fs::path dir = TestDir("replace");

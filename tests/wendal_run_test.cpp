@@ -163,6 +163,29 @@ TEST_F(WendalRun, ProgramsLoadFromTapeImagesAndRecordings) {
     }
 }
 
+// --autoload resets and types LOAD "" itself, for every kind of tape; without it the tape is
+// only inserted and the ROM waits at its copyright line.
+TEST_F(WendalRun, AutoloadRunsEveryKindOfTape) {
+    if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
+    const std::string data = std::string(WENDAL_TEST_BINARY_DIR) + "/data/";
+    for (const char* file : {"basic.tap", "basic.tzx", "basic-22050.wav", "basic-11025.raw"}) {
+        const bool recording = std::strstr(file, ".wav") || std::strstr(file, ".raw");
+        const std::string frames = recording ? "--frames 900 " : "--frames 300 ";
+        RunResult r = Run(frames + "--autoload --text '" + data + file + "'");
+        ASSERT_EQ(r.status, 0) << file << ": " << r.err;
+        EXPECT_NE(r.out.find("BASIC PROGRAM RAN\n42\n"), std::string::npos) << file << r.out;
+        r = Run(frames + "--text '" + data + file + "'");
+        ASSERT_EQ(r.status, 0) << file << ": " << r.err;
+        EXPECT_EQ(r.out.find("BASIC PROGRAM RAN"), std::string::npos) << file << r.out;
+        EXPECT_NE(r.out.find("1982"), std::string::npos) << file << r.out;
+    }
+    // A snapshot is not a tape: nothing is typed over it.
+    ASSERT_EQ(Run("--frames 150 --save " + File("s.sna")).status, 0);
+    RunResult r = Run("--frames 300 --autoload --text " + File("s.sna"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("LOAD"), std::string::npos) << r.out;
+}
+
 TEST_F(WendalRun, ScreenshotIsA320By240Png) {
     RunResult r = Run("--frames 100 --screenshot " + File("shot.png"));
     ASSERT_EQ(r.status, 0) << r.err;

@@ -15,6 +15,7 @@
 #include "engine/engine.h"
 #include "media/load_error.h"
 #include "media/sampled_tape.h"
+#include "media/tape.h"
 #include "media/tzx_player.h"
 #include "platform/headless/headless.h"
 #include "tools/key_chords.h"
@@ -37,6 +38,7 @@ const char Usage[] =
     "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
     "                    SPACE, CS (CAPS SHIFT), SS (SYMBOL SHIFT); each chord is held 4 frames\n"
     "  --type-at F       frame at which typing starts (default 100)\n"
+    "  --autoload        reset and type LOAD \"\" when FILE is a tape, then start a recording\n"
     "  --tape-rate HZ    sampling rate of a .raw recording: 11025 (default), 22050, 44100;\n"
     "                    a .wav header naming one of these rates overrides it\n"
     "  --screen FILE     write the 6912 bytes of screen memory at the end\n"
@@ -60,6 +62,7 @@ struct Options {
     const char* save = nullptr;
     bool text = false;
     bool speed = false;
+    bool autoload = false;
 };
 
 bool ParseCount(const char* option, const char* text, uint32_t& value) {
@@ -117,6 +120,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
         }
         if (!std::strcmp(arg, "--speed")) {
             o.speed = true;
+            continue;
+        }
+        if (!std::strcmp(arg, "--autoload")) {
+            o.autoload = true;
             continue;
         }
         static const char* const withValue[] = {"--frames",    "--type",   "--type-at",
@@ -233,6 +240,7 @@ int main(int argc, char** argv) {
             CloseSound();
             return 1;
         }
+        if (o.autoload && CurrentTape) StartAutoLoad();
     }
 
     const FrameTarget target{WriterFor(32, WriterSize::Single), FramePixels, FrameWidth * 4};

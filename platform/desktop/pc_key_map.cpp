@@ -33,6 +33,7 @@ constexpr KeyCodePair X11Keys[] = {
     {104, VkEnter},  // keypad Enter: the same virtual key as Enter on the PC
     {105, VkControl}, {108, VkAlt},
     {111, VkUp}, {113, VkLeft}, {114, VkRight}, {116, VkDown},
+    {127, VkPause},
 };
 
 // Without physical codes: the key's meaning (letters and digits are their ASCII codes).
@@ -41,6 +42,7 @@ constexpr KeyCodePair QtKeys[] = {
     {Qt::Key_Return, VkEnter}, {Qt::Key_Enter, VkEnter}, {Qt::Key_Shift, VkShift},
     {Qt::Key_Control, VkControl}, {Qt::Key_Alt, VkAlt}, {Qt::Key_Space, VkSpace},
     {Qt::Key_Left, VkLeft}, {Qt::Key_Up, VkUp}, {Qt::Key_Right, VkRight}, {Qt::Key_Down, VkDown},
+    {Qt::Key_Pause, VkPause},
 };
 // clang-format on
 

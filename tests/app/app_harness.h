@@ -11,6 +11,7 @@
 #include "app/run_state.h"
 #include "display/display_state.h"
 #include "media/tape.h"
+#include "peripherals/settings.h"
 
 // Closes the next modal box as soon as it shows and keeps its caption and text.
 struct ModalCatcher {
@@ -27,7 +28,8 @@ struct ModalCatcher {
     }
 };
 
-// Every test starts from the 1x1 window at True speed, active, with no tape.
+// Every test starts from the 1x1 window at True speed, active, with no tape, and with a tape
+// only inserted when opened (not auto-loaded).
 class AppFixture : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,5 +40,6 @@ class AppFixture : public ::testing::Test {
         SpeedMode = SpeedTrue;
         AppActive = true;
         TickEnabled = true;
+        Settings.autoLoad = 0;
     }
 };

@@ -78,7 +78,7 @@ TEST(MenuTable, EveryCommandOnceWithItsFunctionKey) {
     }
     EXPECT_EQ(depth, 0);
     EXPECT_EQ(topMenus, 3);
-    EXPECT_EQ(ids.size(), 23u);
+    EXPECT_EQ(ids.size(), 35u);
     const std::map<int, int> expected = {{1, 57601},  {2, 57603},  {3, 40015}, {5, 40008},
                                          {6, 40009},  {7, 40031},  {8, 40010}, {9, 40012},
                                          {10, 40013}, {11, 40014}, {12, 40011}};

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/recent_files.h"
 #include "app/settings_store.h"
 #include "display/display_state.h"
 #include "peripherals/settings.h"
@@ -90,7 +91,7 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(DisplayMode, ModeWindow);
     EXPECT_TRUE(SpeedDisplay);
 
-    Settings = SettingsRecord{1, 7, 9, 33, 1, 0, 1, 2};
+    Settings = SettingsRecord{1, 7, 9, 33, 1, 0, 1, 2, 0, 0};
     DisplayMode = ModeFullscreen;
     FullscreenTv = true;
     SpeedDisplay = false;
@@ -105,6 +106,8 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Settings.warnings, 0);
     EXPECT_EQ(Settings.pcJoystick, 1);
     EXPECT_EQ(Settings.keybJoystick, 2);
+    EXPECT_EQ(Settings.autoLoad, 0);
+    EXPECT_EQ(Settings.fastLoading, 0);
     EXPECT_EQ(DisplayMode, ModeFullscreen);
     EXPECT_TRUE(FullscreenTv);
     EXPECT_FALSE(SpeedDisplay);
@@ -113,7 +116,28 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Stored("Speed Display").toByteArray(), Byte(0));
     const std::string text = Slurp(File());
     EXPECT_NE(text.find("Sound Buffers=21\n"), std::string::npos) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 13) << text;
+}
+
+// The recent files from one run to the next, in their order, whatever their names hold; the
+// list shrinks in the store as it does in the menu.
+TEST_F(SettingsStore, RecentFilesComeBackInTheNextRun) {
+    RecentFiles = {"/home/u/games/Ünïcode name.tzx", "/tmp/a=b.tap", "/x/y.wav"};
+    ASSERT_TRUE(SaveSettings());
+    RecentFiles.clear();
+    LoadSettings();
+    EXPECT_EQ(RecentFiles, (std::vector<std::string>{"/home/u/games/Ünïcode name.tzx",
+                                                     "/tmp/a=b.tap", "/x/y.wav"}));
+    RecentFiles.pop_back();
+    ASSERT_TRUE(SaveSettings());
+    RecentFiles.clear();
+    LoadSettings();
+    EXPECT_EQ(RecentFiles.size(), 2u);
+    EXPECT_FALSE(Stored("Recent File 3").isValid());
+    Store("Recent File 5", QByteArray("/with\0nul", 9)); // no path holds a NUL
+    LoadSettings();
+    EXPECT_EQ(RecentFiles.size(), 2u);
+    RecentFiles.clear();
 }
 
 TEST_F(SettingsStore, ValuesOutsideTheirRangesAreBroughtBackOnLoading) {
@@ -237,24 +261,24 @@ TEST_F(SettingsStore, AFailedWriteLeavesThePreviousFileWhole) {
               Byte(33));
 }
 
-// A hostile or broken file: only its first 64 KB are read, and names that are not settings are
+// A hostile or broken file: only its first 128 KB are read, and names that are not settings are
 // neither kept nor written back, so the file is small again after the next save.
-TEST_F(SettingsStore, OnlyTheFirst64KBAreReadAndForeignNamesAreDropped) {
+TEST_F(SettingsStore, OnlyTheFirst128KBAreReadAndForeignNamesAreDropped) {
     fs::create_directories(File().parent_path());
     {
         std::ofstream out(File(), std::ios::binary);
         out << "Volume=21\n";
-        for (int k = 0; k < 8000; ++k) out << "Foreign " << k << "=00\n";
-        out << "Tape Volume=05\n"; // past 64 KB
+        for (int k = 0; k < 10000; ++k) out << "Foreign " << k << "=00\n";
+        out << "Tape Volume=05\n"; // past 128 KB
     }
-    ASSERT_GT(fs::file_size(File()), 64u * 1024);
+    ASSERT_GT(fs::file_size(File()), 128u * 1024);
     LoadSettings();
     EXPECT_EQ(Settings.volume, 0x21);
     EXPECT_EQ(Settings.tapeVolume, 50);
     ASSERT_TRUE(SaveSettings());
     const std::string text = Slurp(File());
     EXPECT_EQ(text.find("Foreign"), std::string::npos);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 13) << text;
 }
 
 // A FIFO in the file's place would wait for a writer for ever: it is neither read nor

@@ -3,7 +3,9 @@
 # window shows exactly what the renderer draws; then the title with another program active, a
 # click on the shaded caption (at depth 16), Escape, the speed read-out's corner, the keyboard
 # picture, the 2x2 mode, 1x1 again, a window resized by hand (the picture at a whole scale in
-# black bars), closing, and the Save name after opening a recording.
+# black bars), closing, and the Save name after opening a recording. Last, with Auto-load Tapes
+# on as on a first run, each kind of tape named on the command line loads itself to the
+# program's first screen.
 # With E2E_SHOTS set to a folder, the screenshots taken are kept there.
 # Usage: desktop_e2e.sh WENDAL WENDAL_RUN DATA_DIR DEPTH
 set -u
@@ -280,6 +282,8 @@ SaveAfterRecording() {
 }
 
 StartSession
+# Typed by hand below: the tape is only inserted when opened.
+printf 'Auto-load Tapes=00\n' >>"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
 # One depth with the program's own caption, one with the window manager's.
 [ "$DEPTH" = 16 ] && printf 'Shaded Titles=01\n' >>"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
 MakeReferences
@@ -320,4 +324,17 @@ ExpectClient "320x$((menu + 240))"
 
 Quit
 SaveAfterRecording
+
+# A first run's settings: Auto-load Tapes is on.
+printf 'Warnings=00\n' >"$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"
+Reference "$WORK/basic.png" 700 "$DATA/basic.tap" --autoload
+"$WENDAL_RUN" "$DATA/basic.tap" --autoload --frames 700 --text | grep -q "BASIC PROGRAM RAN" ||
+    Fail "the auto-load reference run did not print BASIC PROGRAM RAN"
+for tape in basic.tap basic.tzx basic-22050.wav basic-11025.raw; do
+    LaunchWendal "$DATA/$tape"
+    xdotool windowactivate --sync "$WIN"
+    ExpectPicture "$WORK/basic.png" "$tape auto-loaded from the command line"
+    Shot "autoload-$tape"
+    Quit
+done
 echo "PASS at depth $DEPTH"
