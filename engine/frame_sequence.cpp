@@ -13,7 +13,10 @@ void FinishFrame(const FrameTarget& target, bool silent) {
     FrameEnd();
     TapeFrameStep();    // the tape's signal for the next frame, before the sound mixes it
     FollowFlashPhase(); // the 8-bit writers' colour map follows the flash timer
-    if (SoundOn && !silent) PlayFrameSound();
+    if (SoundOn && !silent)
+        PlayFrameSound();
+    else
+        SkipFrameSound();
     BeeperLog.count = 0; // whether or not the sound used the events
     PollJoystick();      // before the scan, which presses the Cursor keys for it
     ScanKeyboard();

@@ -14,9 +14,9 @@ struct FrameTarget {
 };
 
 // After FrameLoop (and the desktop's pacing): FrameEnd, TapeFrameStep, FollowFlashPhase,
-// PlayFrameSound while SoundOn, the reset of the beeper log, PollJoystick, ScanKeyboard, the keys
-// of an auto-load (engine/auto_load.h), then the frame drawn into the target.
-// `silent` leaves the frame's sound out (fast loading), as a frame with SoundOn 0 does.
+// PlayFrameSound while SoundOn (else SkipFrameSound), the reset of the beeper log, PollJoystick,
+// ScanKeyboard, the keys of an auto-load (engine/auto_load.h), then the frame drawn into the
+// target. `silent` leaves the frame's sound out (fast loading), as a frame with SoundOn 0 does.
 void FinishFrame(const FrameTarget& target, bool silent = false);
 // FrameLoop, then FinishFrame: one frame for a caller that does no pacing.
 void RunFrame(const FrameTarget& target);

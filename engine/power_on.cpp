@@ -5,6 +5,7 @@
 #include "core/machine.h"
 #include "display/render_tables.h"
 #include "media/rom.h"
+#include "peripherals/ay_chip.h"
 #include "peripherals/beeper.h"
 #include "peripherals/input_state.h"
 #include "peripherals/joystick.h"
@@ -18,6 +19,7 @@ bool PowerOnMachine() {
     std::memset(&BorderLog, 0, sizeof BorderLog);
     BeeperLog.count = 0;
     SpeakerLevel = 0;
+    AyReset();
     EarLevel = 1;
     FlashPhase = 0;
     FlashCounter = 0;

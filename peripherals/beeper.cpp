@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "core/machine.h"
+#include "peripherals/ay_chip.h"
+#include "peripherals/ay_sound.h"
 #include "peripherals/ports.h"
 #include "peripherals/settings.h"
 #include "peripherals/tape_input.h"
@@ -12,17 +14,24 @@ uint8_t SoundOn = 0;
 uint8_t SpeakerLevel = 0;
 uint32_t SoundFramesDropped = 0;
 
-constexpr uint32_t SamplesPerFrame = WaveBlockBytes; // 44100 / 50
+constexpr uint32_t SamplesPerFrame = WaveBlockFrames; // 44100 / 50
 constexpr int MaxSoundBuffers = WaveSlots;
+// The speaker's level of 0-63 in 16-bit steps: the 8-bit output's steps, 256 times larger.
+constexpr int LevelStep = 256;
 
-static uint8_t SoundBlocks[MaxSoundBuffers][WaveBlockBytes];
+static int16_t SoundBlocks[MaxSoundBuffers][WaveBlockFrames * WaveMaxChannels];
+static float ChipSound[WaveBlockFrames * WaveMaxChannels];
 static int OpenBuffers = 0; // blocks in use while the output is open; 0 when closed
+static int Channels = 1;
 
 bool OpenSound() {
     CloseSound();
     if (Settings.soundBuffers < 1) Settings.soundBuffers = 1;
     if (Settings.soundBuffers > MaxSoundBuffers) Settings.soundBuffers = MaxSoundBuffers;
-    if (!WaveOpen()) return false;
+    if (Settings.ayStereo > AyStereoAcb) Settings.ayStereo = AyMono;
+    Channels = Settings.ayStereo == AyMono ? 1 : 2;
+    if (!WaveOpen(Channels)) return false;
+    OpenAySound(Channels, FrameTStates); // without it the chip is left out, the beeper heard
     OpenBuffers = Settings.soundBuffers;
     return true;
 }
@@ -31,7 +40,12 @@ void CloseSound() {
     if (OpenBuffers == 0) return;
     WaveReset();
     WaveClose();
+    CloseAySound();
     OpenBuffers = 0;
+}
+
+void SkipFrameSound() {
+    if (AyFitted) AySkipFrame(FrameTStates);
 }
 
 // Sample number of a T-state within the frame's 882 samples.
@@ -39,26 +53,33 @@ static uint32_t SampleOf(uint32_t tstate) {
     return uint32_t(uint64_t(tstate) * SamplesPerFrame / FrameTStates);
 }
 
-// Volumes of 0-63 keep a sample within 1-254; larger stored ones clip instead of wrapping.
-static uint8_t Clip(int s) { return uint8_t(s < 0 ? 0 : s > 255 ? 255 : s); }
+// The speaker at full volume and the chip's three channels at their loudest take 32256 of the
+// 32767 available; only larger stored volumes or a recording at full volume beside them clip,
+// never wrapping round.
+static int16_t Clip(int s) { return int16_t(s < -32768 ? -32768 : s > 32767 ? 32767 : s); }
 
 void PlayFrameSound() {
     int slot = 0;
     while (slot < OpenBuffers && !WaveSlotDone(slot)) ++slot;
     if (slot >= OpenBuffers) { // every block still playing (or closed): drop this frame
         ++SoundFramesDropped;
+        SkipFrameSound();
         return;
     }
-    uint8_t* block = SoundBlocks[slot];
+    int16_t* block = SoundBlocks[slot];
 
     const bool tape = TapePlaying;
     const int volume = Settings.volume;
     const int tapeVolume = Settings.tapeVolume;
-    if (BeeperLog.count == 0 && !tape) { // a silent frame holds one level throughout
-        std::memset(block, Clip(128 + SpeakerLevel * volume), SamplesPerFrame);
+    const bool chip = AyFitted;
+    if (chip) AyFrameSound(FrameTStates, AyStereoMode(Settings.ayStereo), ChipSound);
+    if (BeeperLog.count == 0 && !tape && !chip) { // a silent frame holds one level throughout
+        const int16_t level = Clip(SpeakerLevel * volume * LevelStep);
+        for (uint32_t k = 0; k < SamplesPerFrame * uint32_t(Channels); ++k) block[k] = level;
         WaveQueue(slot, block);
         return;
     }
+    const float chipScale = float(volume * LevelStep);
     uint32_t j = 0;
     for (uint32_t k = 0; k < SamplesPerFrame; ++k) {
         // At most one event per sample: events crowded onto one sample take the following ones.
@@ -66,9 +87,13 @@ void PlayFrameSound() {
             SpeakerLevel = BeeperLog.level[j];
             ++j;
         }
-        int s = 128 + SpeakerLevel * volume;
+        int s = SpeakerLevel * volume;
         if (tape) s += (int(TapeFrameBuffer[k >> SoundShift]) - 128) * tapeVolume / 128;
-        block[k] = Clip(s);
+        s *= LevelStep;
+        for (int c = 0; c < Channels; ++c) {
+            const int i = int(k) * Channels + c;
+            block[i] = Clip(chip ? s + int(ChipSound[i] * chipScale) : s);
+        }
     }
     WaveQueue(slot, block);
 }

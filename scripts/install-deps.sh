@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev zlib1g-dev qt6-base-dev libsdl2-dev libxcb1-dev fonts-liberation2
+  libpng-dev zlib1g-dev libsoxr-dev qt6-base-dev libsdl2-dev libxcb1-dev fonts-liberation2
   pasmo zmakebas fuse-emulator-utils sox
   opense-basic spectrum-roms
   xvfb openbox xdotool imagemagick x11-utils

@@ -14,6 +14,7 @@
 #include "peripherals/settings.h"
 #include "platform/headless/headless.h"
 #include "platform/wave_output.h"
+#include "tests/beeper_tone.h"
 
 namespace {
 
@@ -39,14 +40,19 @@ class Beeper : public ::testing::Test {
         BeeperLog.level[BeeperLog.count] = level;
         ++BeeperLog.count;
     }
-    // Plays the logged events as one frame and returns its samples.
+    // Plays the logged events as one frame and returns its samples, on the 8-bit scale of
+    // 0-255 (silence 128) that the speaker's levels are counted in: 256 16-bit steps each.
     static std::vector<uint8_t> Play() {
         uint32_t before = HeadlessWaveBlocksQueued();
         PlayFrameSound();
         BeeperLog.count = 0;
         if (HeadlessWaveBlocksQueued() == before) return {};
-        const uint8_t* block = HeadlessWaveLastBlock();
-        return std::vector<uint8_t>(block, block + WaveBlockBytes);
+        const int16_t* block = HeadlessWaveLastBlock();
+        std::vector<uint8_t> levels;
+        const int channels = HeadlessWaveChannels(); // the left one of two
+        for (int k = 0; k < WaveBlockFrames; ++k)
+            levels.push_back(uint8_t(128 + block[k * channels] / 256));
+        return levels;
     }
     // Sample index of the first sample at each level change, and the level values in between.
     static std::string Runs(const std::vector<uint8_t>& s) {
@@ -106,7 +112,7 @@ TEST_F(Beeper, AFrameIsDroppedWhileEveryBufferPlays) {
     Settings.soundBuffers = 3;
     ASSERT_TRUE(OpenSound());
     HeadlessWaveHold(true);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Play().size(), size_t(WaveBlockBytes)) << i;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Play().size(), size_t(WaveBlockFrames)) << i;
     for (int slot = 0; slot < 3; ++slot) EXPECT_FALSE(WaveSlotDone(slot));
     Event(0, 1);
     EXPECT_TRUE(Play().empty());
@@ -208,37 +214,50 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
 }
 
-// The headless output's recording reads back as a PCM WAV of exactly the frames played.
+// The headless output's recording reads back as a 16-bit PCM WAV of exactly the frames played,
+// mono, or stereo with the speaker alike on both sides when "AY Stereo" asks for two channels.
 TEST_F(Beeper, TheRecordingIsAWavFileOfThePlayedFrames) {
     std::string path = std::string(WENDAL_TEST_BINARY_DIR) + "/beeper_recording.wav";
-    std::filesystem::remove(path);
-    CloseSound();
-    HeadlessWaveRecordTo(path.c_str());
-    ASSERT_TRUE(OpenSound());
-    Event(34944, 1);
-    std::vector<uint8_t> first = Play();
-    std::vector<uint8_t> second = Play();
-    EXPECT_FALSE(std::filesystem::exists(path)); // put in place only when complete
-    CloseSound();
-    EXPECT_TRUE(HeadlessWaveRecordingOk());
+    for (uint8_t stereo : {0, 2}) {
+        const uint32_t channels = stereo ? 2 : 1;
+        std::filesystem::remove(path);
+        CloseSound();
+        Settings.ayStereo = stereo;
+        HeadlessWaveRecordTo(path.c_str());
+        ASSERT_TRUE(OpenSound());
+        Event(34944, 1);
+        std::vector<uint8_t> first = Play();
+        std::vector<uint8_t> second = Play();
+        EXPECT_FALSE(std::filesystem::exists(path)); // put in place only when complete
+        CloseSound();
+        EXPECT_TRUE(HeadlessWaveRecordingOk());
 
-    std::vector<uint8_t> file = ReadAll(path);
-    ASSERT_EQ(file.size(), 44u + 2 * WaveBlockBytes);
-    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
-    EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(Le32(file, 4), file.size() - 8);
-    EXPECT_EQ(Le32(file, 16), 16u);
-    EXPECT_EQ(file[20] | file[21] << 8, 1); // PCM
-    EXPECT_EQ(file[22] | file[23] << 8, 1); // mono
-    EXPECT_EQ(Le32(file, 24), 44100u);
-    EXPECT_EQ(Le32(file, 28), 44100u);
-    EXPECT_EQ(file[32] | file[33] << 8, 1);
-    EXPECT_EQ(file[34] | file[35] << 8, 8);
-    EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
-    EXPECT_EQ(Le32(file, 40), 2u * WaveBlockBytes);
-    std::vector<uint8_t> played = first;
-    played.insert(played.end(), second.begin(), second.end());
-    EXPECT_TRUE(std::equal(played.begin(), played.end(), file.begin() + 44));
+        std::vector<uint8_t> file = ReadAll(path);
+        const uint32_t dataBytes = 2 * WaveBlockFrames * channels * 2;
+        ASSERT_EQ(file.size(), 44u + dataBytes);
+        EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
+        EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
+        EXPECT_EQ(Le32(file, 4), file.size() - 8);
+        EXPECT_EQ(Le32(file, 16), 16u);
+        EXPECT_EQ(file[20] | file[21] << 8, 1); // PCM
+        EXPECT_EQ(uint32_t(file[22] | file[23] << 8), channels);
+        EXPECT_EQ(Le32(file, 24), 44100u);
+        EXPECT_EQ(Le32(file, 28), 44100u * 2 * channels); // bytes a second
+        EXPECT_EQ(uint32_t(file[32] | file[33] << 8), 2 * channels);
+        EXPECT_EQ(file[34] | file[35] << 8, 16);
+        EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
+        EXPECT_EQ(Le32(file, 40), dataBytes);
+        std::vector<uint8_t> played = first;
+        played.insert(played.end(), second.begin(), second.end());
+        const std::vector<int16_t> samples = Samples16(file, 44);
+        std::vector<uint8_t> left, right;
+        for (size_t i = 0; i < samples.size(); i += channels) {
+            left.push_back(uint8_t(128 + samples[i] / 256));
+            right.push_back(uint8_t(128 + samples[i + channels - 1] / 256));
+        }
+        EXPECT_EQ(Runs(left), Runs(played)) << channels;
+        EXPECT_EQ(Runs(right), Runs(played)) << channels;
+    }
     std::filesystem::remove(path);
 }
 

@@ -98,19 +98,19 @@ TEST_F(WendalRun, AudioRecordsEveryFrameAndTheKeyClick) {
     RunResult quiet = Run("--frames 150 --audio " + File("quiet.wav"));
     ASSERT_EQ(quiet.status, 0) << quiet.err;
     std::string wav = Slurp(dir / "quiet.wav");
-    ASSERT_EQ(wav.size(), 44u + 150 * 882);
+    ASSERT_EQ(wav.size(), 44u + 150 * 882 * 2);
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
-    EXPECT_EQ(wav.find_first_not_of('\x80', 44), std::string::npos);
+    EXPECT_EQ(wav.find_first_not_of('\0', 44), std::string::npos);
 
     // The 48K ROM clicks the speaker for every key it takes.
     if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "key click differs on this ROM";
     RunResult typed = Run("--frames 150 --type-at 120 --type A --audio " + File("click.wav"));
     ASSERT_EQ(typed.status, 0) << typed.err;
     wav = Slurp(dir / "click.wav");
-    ASSERT_EQ(wav.size(), 44u + 150 * 882);
-    size_t first = wav.find_first_not_of('\x80', 44);
+    ASSERT_EQ(wav.size(), 44u + 150 * 882 * 2);
+    size_t first = wav.find_first_not_of('\0', 44);
     ASSERT_NE(first, std::string::npos);
-    EXPECT_GE((first - 44) / 882, 120u); // not before the key went down
+    EXPECT_GE((first - 44) / (882 * 2), 120u); // not before the key went down
 }
 
 // BEEP 1,0 plays middle C, 261.63 Hz, for a second: the recording's level changes give its pitch.
@@ -120,8 +120,9 @@ TEST_F(WendalRun, BeepIsHeardAtItsPitch) {
     RunResult r = Run("--frames 260 --type 'CS+SS SS+Z 1 SS+N 0 ENTER' --audio " + File("b.wav"));
     ASSERT_EQ(r.status, 0) << r.err;
     std::string wav = Slurp(dir / "b.wav");
-    ASSERT_EQ(wav.size(), 44u + 260 * 882);
-    const BeeperTone tone = LongestTone(std::vector<uint8_t>(wav.begin() + 44, wav.end()));
+    ASSERT_EQ(wav.size(), 44u + 260 * 882 * 2);
+    const BeeperTone tone =
+        LongestTone(Samples16(std::vector<uint8_t>(wav.begin(), wav.end()), 44));
     ASSERT_GT(tone.changes, 400u) << "no tone found";
     EXPECT_NEAR(tone.hertz, 261.63, 261.63 * 0.01);
     EXPECT_NEAR(tone.seconds, 1.0, 0.03);
@@ -138,8 +139,9 @@ TEST_F(WendalRun, TapeRateSetsHowFastARecordingPlays) {
         EXPECT_EQ(r.status, 0) << r.err;
         std::string wav = Slurp(dir / "t.wav");
         int frames = 0;
-        for (size_t at = 44; at + 882 <= wav.size(); at += 882)
-            frames += uint8_t(wav[at]) == 128 + 127 * 50 / 128 ? 1 : 0; // 255 at Tape Volume 50
+        for (size_t at = 44; at + 2 * 882 <= wav.size(); at += 2 * 882) // 127 * 50 / 128 at Tape
+            frames +=
+                (uint8_t(wav[at]) | uint8_t(wav[at + 1]) << 8) == 49 * 256 ? 1 : 0; // Volume 50
         return frames;
     };
     int slow = loudFrames("11025"), middle = loudFrames("22050"), fast = loudFrames("44100");

@@ -43,7 +43,7 @@ const char Usage[] =
     "                    a .wav header naming one of these rates overrides it\n"
     "  --screen FILE     write the 6912 bytes of screen memory at the end\n"
     "  --screenshot FILE write the final frame as a 320 x 240 PNG\n"
-    "  --audio FILE      record the sound as a 44100 Hz 8-bit mono WAV\n"
+    "  --audio FILE      record the sound as a 44100 Hz 16-bit mono WAV\n"
     "  --save FILE       save a snapshot at the end (.z80 if FILE ends so, else .sna)\n"
     "  --text            print the text on the screen at the end\n"
     "  --speed           print the speed against real time at the end\n"

@@ -1,12 +1,13 @@
-// The wave output on SDL's audio device: the queued 882-byte blocks are copied into the device's
-// buffer by SDL's audio callback, in the order queued, with the cushion sound_queue.h keeps.
+// The wave output on SDL's audio device: the queued blocks of 882 frames are copied into the
+// device's buffer by SDL's audio callback, in the order queued, with the cushion sound_queue.h
+// keeps.
 #include <SDL.h>
 
 #include "platform/desktop/sdl_devices.h"
 #include "platform/desktop/sound_queue.h"
 #include "platform/wave_output.h"
 
-// The device's own buffer: 441 samples, 10 ms at 44100 Hz, played after the queued blocks.
+// The device's own buffer: 441 frames, 10 ms at 44100 Hz, played after the queued blocks.
 // Smaller buffers underrun on busy desktops; larger ones add to the latency. A whole number of
 // milliseconds, since drivers that pace themselves by the millisecond (SDL's disk writer) would
 // otherwise play faster than the frames arrive and run dry every second or so.
@@ -18,10 +19,11 @@ static SoundQueue Queue;
 
 // Runs on SDL's audio thread with the device locked.
 static void FillDeviceBuffer(void*, Uint8* stream, int length) {
-    TakeSoundSamples(Queue, stream, length);
+    const int frameBytes = Queue.channels * int(sizeof(int16_t));
+    TakeSoundSamples(Queue, reinterpret_cast<int16_t*>(stream), length / frameBytes);
 }
 
-bool WaveOpen() {
+bool WaveOpen(int channels) {
     WaveClose();
     // Ctrl+C and SIGTERM belong to the program, not to SDL's event queue that nobody reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -29,8 +31,8 @@ bool WaveOpen() {
     SDL_AudioSpec want;
     SDL_zero(want);
     want.freq = WaveRate;
-    want.format = AUDIO_U8;
-    want.channels = 1;
+    want.format = AUDIO_S16SYS;
+    want.channels = Uint8(channels == 2 ? 2 : 1);
     want.samples = DeviceSamples;
     want.callback = FillDeviceBuffer;
     // No changes allowed: SDL converts to whatever the hardware takes.
@@ -39,12 +41,12 @@ bool WaveOpen() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    ClearSoundQueue(Queue);
+    ClearSoundQueue(Queue, want.channels);
     SDL_PauseAudioDevice(Device, 0);
     return true;
 }
 
-void WaveQueue(int slot, const uint8_t* block) {
+void WaveQueue(int slot, const int16_t* block) {
     if (Device == 0) return;
     SDL_LockAudioDevice(Device);
     PushSoundBlock(Queue, slot, block);
@@ -55,11 +57,11 @@ bool WaveSlotDone(int slot) { return SoundSlotDone(Queue, slot); }
 
 void WaveReset() {
     if (Device == 0) {
-        ClearSoundQueue(Queue);
+        ClearSoundQueue(Queue, Queue.channels);
         return;
     }
     SDL_LockAudioDevice(Device);
-    ClearSoundQueue(Queue);
+    ClearSoundQueue(Queue, Queue.channels);
     SDL_UnlockAudioDevice(Device);
 }
 
@@ -69,7 +71,7 @@ void WaveClose() {
         Device = 0;
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
-    ClearSoundQueue(Queue);
+    ClearSoundQueue(Queue, Queue.channels);
 }
 
 uint32_t WaveUnderruns() { return Queue.underruns.load(); }

@@ -4,13 +4,12 @@
 
 namespace {
 
-constexpr uint8_t Silence = 128;
-constexpr uint64_t WindowSamples = 5 * WaveRate;
+constexpr uint64_t WindowFrames = 5 * WaveRate;
 // A dry spell this long is a pause (inactive window, a dialog), not a stall to plan for.
-constexpr uint64_t PauseSamples = 10 * WaveBlockBytes;
+constexpr uint64_t PauseFrames = 10 * WaveBlockFrames;
 
-uint32_t QueuedSamples(const SoundQueue& q) {
-    return uint32_t(q.count * WaveBlockBytes - q.headPosition);
+uint32_t QueuedFrames(const SoundQueue& q) {
+    return uint32_t(q.count * WaveBlockFrames - q.headPosition);
 }
 
 void FinishHead(SoundQueue& q) {
@@ -22,10 +21,14 @@ void FinishHead(SoundQueue& q) {
 }
 
 // A block at one level throughout, the level just played: skipping it changes nothing heard.
-bool SteadyAtLastLevel(const SoundQueue& q, const uint8_t* block) {
-    for (int i = 0; i < WaveBlockBytes; ++i)
-        if (block[i] != q.lastSample) return false;
+bool SteadyAtLastLevel(const SoundQueue& q, const int16_t* block) {
+    for (int i = 0; i < WaveBlockFrames * q.channels; ++i)
+        if (block[i] != q.lastFrame[i % q.channels]) return false;
     return true;
+}
+
+void HoldSilence(SoundQueue& q) {
+    for (int16_t& s : q.lastFrame) s = 0;
 }
 
 void StartWindow(SoundQueue& q) {
@@ -39,10 +42,10 @@ void StartWindow(SoundQueue& q) {
 void EndWindow(SoundQueue& q) {
     if (!q.ranDryInWindow) {
         if (q.cushion > BaseCushionBlocks) --q.cushion;
-        const uint32_t needed = uint32_t((q.cushion - 1) * WaveBlockBytes);
+        const uint32_t needed = uint32_t((q.cushion - 1) * WaveBlockFrames);
         q.steadyBlocksToSkip = q.lowWater == UINT32_MAX || q.lowWater < needed
                                    ? 0
-                                   : int((q.lowWater - needed) / WaveBlockBytes);
+                                   : int((q.lowWater - needed) / WaveBlockFrames);
     }
     StartWindow(q);
 }
@@ -50,27 +53,28 @@ void EndWindow(SoundQueue& q) {
 void StartIfCushioned(SoundQueue& q) {
     if (q.started || q.count == 0) return;
     const uint64_t waited = q.taken - q.firstQueuedAt;
-    if (q.count < q.cushion && waited < uint64_t((q.cushion - 1) * WaveBlockBytes)) return;
+    if (q.count < q.cushion && waited < uint64_t((q.cushion - 1) * WaveBlockFrames)) return;
     q.started = true;
     // Ran dry and came back quickly: the machine stalled the frames; keep more next time.
-    if (q.dryAt && q.taken - q.dryAt < PauseSamples && q.cushion < MaxCushionBlocks) ++q.cushion;
+    if (q.dryAt && q.taken - q.dryAt < PauseFrames && q.cushion < MaxCushionBlocks) ++q.cushion;
     q.dryAt = 0;
 }
 
 } // namespace
 
-void ClearSoundQueue(SoundQueue& q) {
+void ClearSoundQueue(SoundQueue& q, int channels) {
+    q.channels = channels == 2 ? 2 : 1;
     for (std::atomic<bool>& p : q.playing) p.store(false, std::memory_order_release);
     q.head = q.count = q.headPosition = 0;
     q.started = false;
     q.cushion = BaseCushionBlocks;
     q.taken = q.firstQueuedAt = q.dryAt = 0;
     q.steadyBlocksToSkip = 0;
-    q.lastSample = Silence;
+    HoldSilence(q);
     StartWindow(q);
 }
 
-void PushSoundBlock(SoundQueue& q, int slot, const uint8_t* block) {
+void PushSoundBlock(SoundQueue& q, int slot, const int16_t* block) {
     if (slot < 0 || slot >= WaveSlots || !block || q.count >= WaveSlots) return;
     if (q.playing[slot].load(std::memory_order_acquire)) return;
     q.blocks[slot] = block;
@@ -79,14 +83,15 @@ void PushSoundBlock(SoundQueue& q, int slot, const uint8_t* block) {
     if (q.count++ == 0) q.firstQueuedAt = q.taken;
 }
 
-void TakeSoundSamples(SoundQueue& q, uint8_t* out, int length) {
+void TakeSoundSamples(SoundQueue& q, int16_t* out, int frames) {
     StartIfCushioned(q);
-    if (q.started && QueuedSamples(q) < q.lowWater) q.lowWater = QueuedSamples(q);
-    while (length > 0) {
+    if (q.started && QueuedFrames(q) < q.lowWater) q.lowWater = QueuedFrames(q);
+    const int channels = q.channels;
+    while (frames > 0) {
         if (!q.started) {
-            std::memset(out, Silence, size_t(length));
-            q.taken += uint64_t(length);
-            q.lastSample = Silence;
+            std::memset(out, 0, size_t(frames * channels) * sizeof *out);
+            q.taken += uint64_t(frames);
+            HoldSilence(q);
             break;
         }
         if (q.count == 0) { // ran dry: silence until a cushion is gathered again
@@ -96,24 +101,24 @@ void TakeSoundSamples(SoundQueue& q, uint8_t* out, int length) {
             q.dryAt = q.taken ? q.taken : 1;
             continue;
         }
-        const uint8_t* block = q.blocks[q.order[q.head]];
+        const int16_t* block = q.blocks[q.order[q.head]];
         if (q.headPosition == 0 && q.steadyBlocksToSkip > 0 && q.count > 1 &&
             SteadyAtLastLevel(q, block)) {
             --q.steadyBlocksToSkip;
             FinishHead(q);
             continue;
         }
-        int n = WaveBlockBytes - q.headPosition;
-        if (n > length) n = length;
-        std::memcpy(out, block + q.headPosition, size_t(n));
-        q.lastSample = out[n - 1];
-        out += n;
-        length -= n;
+        int n = WaveBlockFrames - q.headPosition;
+        if (n > frames) n = frames;
+        std::memcpy(out, block + q.headPosition * channels, size_t(n * channels) * sizeof *out);
+        out += n * channels;
+        std::memcpy(q.lastFrame, out - channels, size_t(channels) * sizeof *out);
+        frames -= n;
         q.taken += uint64_t(n);
         q.headPosition += n;
-        if (q.headPosition == WaveBlockBytes) FinishHead(q);
+        if (q.headPosition == WaveBlockFrames) FinishHead(q);
     }
-    if (q.taken - q.windowStart >= WindowSamples) EndWindow(q);
+    if (q.taken - q.windowStart >= WindowFrames) EndWindow(q);
 }
 
 bool SoundSlotDone(const SoundQueue& q, int slot) {

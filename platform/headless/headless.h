@@ -10,7 +10,8 @@ void HeadlessKeyDown(uint8_t vk, bool down);
 void HeadlessReleaseAllKeys();
 
 // ---- Wave output ------------------------------------------------------------------------------
-// The file that the next WaveOpen records into (44100 Hz unsigned 8-bit mono WAV); empty or null
+// The file that the next WaveOpen records into (44100 Hz signed 16-bit WAV of the output's
+// channels); empty or null
 // records nothing. The file is written under a temporary name and put in place by WaveClose, so
 // a failed recording never replaces an existing file.
 void HeadlessWaveRecordTo(const char* path);
@@ -22,9 +23,11 @@ bool HeadlessWaveRecordingOk();
 // While held, queued blocks stay playing until released; otherwise they finish at once.
 void HeadlessWaveHold(bool hold);
 void HeadlessWaveFinishAll();
-// Blocks queued since the output was opened, and a copy of the last one (882 bytes).
+// Blocks queued since the output was opened, a copy of the last one (882 frames), and the
+// channels the output was opened with.
 uint32_t HeadlessWaveBlocksQueued();
-const uint8_t* HeadlessWaveLastBlock();
+const int16_t* HeadlessWaveLastBlock();
+int HeadlessWaveChannels();
 
 // ---- Game controller: absent until set -------------------------------------------------------
 void HeadlessControllerSet(const ControllerRangeRecord& range,

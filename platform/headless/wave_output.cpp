@@ -18,24 +18,29 @@ static bool IsOpen = false;
 static bool Hold = false;
 static bool Done[WaveSlots];
 static uint32_t BlocksQueued = 0;
-static uint8_t LastBlock[WaveBlockBytes];
+static int Channels = 1;
+static int16_t LastBlock[WaveBlockFrames * WaveMaxChannels];
+static uint8_t BlockBytes[WaveBlockFrames * WaveMaxChannels * 2]; // a block as the file holds it
 
 static void Put16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v), p[1] = uint8_t(v >> 8); }
 static void Put32(uint8_t* p, uint32_t v) { Put16(p, v), Put16(p + 2, v >> 16); }
 
-// The 44-byte header of a PCM file: 44100 Hz, 1 channel, 8 bits.
+static uint32_t BlockByteCount() { return uint32_t(WaveBlockFrames * Channels * 2); }
+
+// The 44-byte header of a PCM file: 44100 Hz, 16-bit signed, the output's channels.
 static bool WriteHeader(std::FILE* f, uint32_t dataBytes) {
+    const uint32_t frameBytes = uint32_t(2 * Channels);
     uint8_t h[WavHeaderBytes];
     std::memcpy(h, "RIFF", 4);
     Put32(h + 4, dataBytes + WavHeaderBytes - 8);
     std::memcpy(h + 8, "WAVEfmt ", 8);
-    Put32(h + 16, 16);       // format chunk size
-    Put16(h + 20, 1);        // PCM
-    Put16(h + 22, 1);        // channels
-    Put32(h + 24, WaveRate); // samples per second
-    Put32(h + 28, WaveRate); // bytes per second
-    Put16(h + 32, 1);        // block alignment
-    Put16(h + 34, 8);        // bits per sample
+    Put32(h + 16, 16); // format chunk size
+    Put16(h + 20, 1);  // PCM
+    Put16(h + 22, uint32_t(Channels));
+    Put32(h + 24, WaveRate);              // frames per second
+    Put32(h + 28, WaveRate * frameBytes); // bytes per second
+    Put16(h + 32, frameBytes);            // bytes a frame
+    Put16(h + 34, 16);                    // bits per sample
     std::memcpy(h + 36, "data", 4);
     Put32(h + 40, dataBytes);
     return std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, f) == sizeof h;
@@ -46,8 +51,9 @@ static void DropRecording() {
     RecordingOk = false;
 }
 
-bool WaveOpen() {
+bool WaveOpen(int channels) {
     if (IsOpen) WaveClose();
+    Channels = channels == 2 ? 2 : 1;
     RecordingOk = true;
     DataBytes = 0;
     if (!RecordPath.empty()) {
@@ -66,18 +72,22 @@ bool WaveOpen() {
     return true;
 }
 
-void WaveQueue(int slot, const uint8_t* block) {
+void WaveQueue(int slot, const int16_t* block) {
     if (!IsOpen || slot < 0 || slot >= WaveSlots) return;
-    std::memcpy(LastBlock, block, WaveBlockBytes);
+    const int samples = WaveBlockFrames * Channels;
+    std::memcpy(LastBlock, block, size_t(samples) * sizeof *block);
     ++BlocksQueued;
     Done[slot] = !Hold;
     if (!Recording.file) return;
-    if (DataBytes > MaxDataBytes - WaveBlockBytes ||
-        std::fwrite(block, 1, WaveBlockBytes, Recording.file) != size_t(WaveBlockBytes)) {
+    for (int i = 0; i < samples; ++i)
+        Put16(BlockBytes + 2 * i, uint16_t(block[i])); // little-endian
+    const uint32_t bytes = BlockByteCount();
+    if (DataBytes > MaxDataBytes - bytes ||
+        std::fwrite(BlockBytes, 1, bytes, Recording.file) != size_t(bytes)) {
         DropRecording();
         return;
     }
-    DataBytes += WaveBlockBytes;
+    DataBytes += bytes;
 }
 
 bool WaveSlotDone(int slot) { return slot < 0 || slot >= WaveSlots || Done[slot]; }
@@ -103,4 +113,5 @@ bool HeadlessWaveRecordingOk() { return RecordingOk; }
 void HeadlessWaveHold(bool hold) { Hold = hold; }
 void HeadlessWaveFinishAll() { WaveReset(); }
 uint32_t HeadlessWaveBlocksQueued() { return BlocksQueued; }
-const uint8_t* HeadlessWaveLastBlock() { return LastBlock; }
+const int16_t* HeadlessWaveLastBlock() { return LastBlock; }
+int HeadlessWaveChannels() { return Channels; }
