@@ -23,9 +23,9 @@ constexpr Pan Pans[3] = {
 };
 
 // Output frames kept between the resampler and the frames: a frame's worth, the resampler's
-// delay and a few frames more for the ticks that each frame rounds.
+// delay and the pieces it hands its output on in (up to 240 frames).
 constexpr int FifoFrames = 4 * WaveBlockFrames;
-constexpr int FifoMargin = 4;
+constexpr int FifoMargin = 256;
 
 soxr_t Resampler = nullptr;
 int Channels = 1;
@@ -57,7 +57,10 @@ bool OpenAySound(int channels, uint32_t frameTStates) {
     soxr_error_t error = nullptr;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_MQ, 0); // for a 16-bit output
-    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    // Transforms of at most 1024 points: the resampler hands its output on in pieces of about
+    // 240 frames rather than 650, which keeps the chip's delay behind the speaker near 10 ms.
+    soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    runtime.log2_large_dft_size = 10;
     Resampler =
         soxr_create(tickRate, WaveRate, unsigned(Channels), &error, &io, &quality, &runtime);
     if (error) {
@@ -85,8 +88,8 @@ void AyFrameSound(uint32_t frameTStates, AyStereoMode mode, float* out) {
                      size_t(FifoFrames - FifoCount), &made);
         FifoCount += int(made);
     }
-    // The stream's start: silence ahead of the resampler's first output, and a few frames more
-    // for the frames of one tick fewer than the average.
+    // The stream's start: silence ahead of the resampler's first output, and room for the
+    // pieces it hands on to come early or late.
     if (FifoCount < WaveBlockFrames) {
         const int lead = WaveBlockFrames + FifoMargin - FifoCount;
         std::memmove(Fifo + Channels * lead, Fifo, size_t(Channels * FifoCount) * sizeof *Fifo);

@@ -53,9 +53,11 @@ static uint32_t SampleOf(uint32_t tstate) {
     return uint32_t(uint64_t(tstate) * SamplesPerFrame / FrameTStates);
 }
 
-// The speaker at full volume and the chip's three channels at their loudest take 32256 of the
-// 32767 available; only larger stored volumes or a recording at full volume beside them clip,
-// never wrapping round.
+// The chip's three channels at their loudest come to nine tenths of the speaker's level, leaving
+// room for the resampler's filter, which overshoots a square wave's edges by up to 9%: with the
+// speaker at full volume they stay below 32767. Only larger stored volumes or a recording at
+// full volume beside them clip, never wrapping round.
+constexpr float ChipShare = 0.9f;
 static int16_t Clip(int s) { return int16_t(s < -32768 ? -32768 : s > 32767 ? 32767 : s); }
 
 void PlayFrameSound() {
@@ -79,7 +81,7 @@ void PlayFrameSound() {
         WaveQueue(slot, block);
         return;
     }
-    const float chipScale = float(volume * LevelStep);
+    const float chipScale = float(volume * LevelStep) * ChipShare;
     uint32_t j = 0;
     for (uint32_t k = 0; k < SamplesPerFrame; ++k) {
         // At most one event per sample: events crowded onto one sample take the following ones.

@@ -75,7 +75,8 @@ void ReportBeep() {
     const char* file = std::getenv("SDL_DISKAUDIOFILE");
     std::ifstream in(file ? file : "", std::ios::binary);
     if (!in) return;
-    const std::vector<uint8_t> played((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<int16_t> played =
+        Samples16(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {}));
     const BeeperTone tone = LongestTone(played);
     std::printf("  BEEP 2,0: %.2f Hz for %.3f s, %d gaps; the device took %.0f samples a second\n",
                 tone.hertz, tone.seconds, tone.gaps,

@@ -49,19 +49,19 @@ bool AllDone() {
     return true;
 }
 
-uint8_t Blocks[WaveSlots][WaveBlockBytes];
+int16_t Blocks[WaveSlots][WaveBlockFrames * WaveMaxChannels];
 
 TEST(SdlWaveOutput, WithoutADeviceOpeningFailsAndLeavesNothingOpen) {
     EXPECT_TRUE(AllDone()); // never queued
     UseDriver("no-such-driver");
-    EXPECT_FALSE(WaveOpen());
+    EXPECT_FALSE(WaveOpen(1));
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
     WaveQueue(0, Blocks[0]); // ignored while closed
     EXPECT_TRUE(AllDone());
     WaveClose();
 
     UseDriver("dummy"); // a device that appears later is opened
-    ASSERT_TRUE(WaveOpen());
+    ASSERT_TRUE(WaveOpen(1));
     EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u);
     WaveClose();
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
@@ -69,7 +69,7 @@ TEST(SdlWaveOutput, WithoutADeviceOpeningFailsAndLeavesNothingOpen) {
 
 TEST(SdlWaveOutput, BlocksPlayInTheOrderQueuedAtTheDevicesPace) {
     UseDriver("dummy");
-    ASSERT_TRUE(WaveOpen());
+    ASSERT_TRUE(WaveOpen(1));
     const int order[] = {4, 1, 7, 0, 9};
     auto start = Clock::now();
     for (int slot : order) WaveQueue(slot, Blocks[slot]);
@@ -95,7 +95,7 @@ TEST(SdlWaveOutput, BlocksPlayInTheOrderQueuedAtTheDevicesPace) {
 TEST(SdlWaveOutput, ResetDiscardsTheQueueAndAClosedOutputOpensAgain) {
     UseDriver("dummy");
     for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(WaveOpen()) << "round " << round;
+        ASSERT_TRUE(WaveOpen(1)) << "round " << round;
         for (int slot = 0; slot < WaveSlots; ++slot) WaveQueue(slot, Blocks[slot]);
         EXPECT_FALSE(WaveSlotDone(WaveSlots - 1)); // a second of sound is waiting
         WaveReset();
@@ -184,8 +184,9 @@ TEST(SdlWaveOutput, BeepPlaysAtMiddleCForASecondWithoutGaps) {
                 drain.count() * 1000, all.count() * 1000);
 
     std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> played((std::istreambuf_iterator<char>(in)), {});
-    ASSERT_GE(played.size(), 100u * WaveBlockBytes);
+    const std::vector<int16_t> played =
+        Samples16(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {}));
+    ASSERT_GE(played.size(), 100u * WaveBlockFrames);
     const BeeperTone tone = LongestTone(played);
     ASSERT_GT(tone.changes, 400u) << "no tone found";
     EXPECT_NEAR(tone.hertz, 261.63, 261.63 * 0.01);

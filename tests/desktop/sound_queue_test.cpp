@@ -15,10 +15,11 @@ constexpr int DeviceTake = 441;
 
 struct Rig {
     SoundQueue q;
-    uint8_t blocks[Slots][WaveBlockBytes];
-    std::vector<uint8_t> played;
+    int channels;
+    int16_t blocks[Slots][WaveBlockFrames * WaveMaxChannels];
+    std::vector<int16_t> played; // the left channel of two
     int pushed = 0, dropped = 0;
-    Rig() { ClearSoundQueue(q); }
+    explicit Rig(int channels = 1) : channels(channels) { ClearSoundQueue(q, channels); }
 
     // One frame's sound: an audible square wave whose first sample tells the frame's number
     // (1 to 100), or a speaker held at one level throughout (`steady`).
@@ -29,19 +30,25 @@ struct Rig {
             ++dropped;
             return;
         }
-        uint8_t* b = blocks[slot];
-        if (steady) {
-            std::memset(b, 128, WaveBlockBytes);
-        } else {
-            ++pushed;
-            for (int i = 0; i < WaveBlockBytes; ++i) b[i] = (i / 84) % 2 ? 178 : 129;
-            b[0] = uint8_t(200 + pushed % 50);
+        int16_t* b = blocks[slot];
+        for (int i = 0; i < WaveBlockFrames; ++i) {
+            const int16_t level = steady ? 0 : (i / 84) % 2 ? 12800 : 256;
+            const int16_t mark = int16_t(20000 + (pushed + 1) % 50);
+            for (int c = 0; c < channels; ++c) // the right channel the left's negative
+                b[i * channels + c] = int16_t((c ? -1 : 1) * (i == 0 && !steady ? mark : level));
         }
+        if (!steady) ++pushed;
         PushSoundBlock(q, slot, b);
     }
     void DeviceTakes() {
-        played.resize(played.size() + DeviceTake);
-        TakeSoundSamples(q, played.data() + played.size() - DeviceTake, DeviceTake);
+        int16_t taken[DeviceTake * WaveMaxChannels];
+        TakeSoundSamples(q, taken, DeviceTake);
+        for (int i = 0; i < DeviceTake; ++i) {
+            played.push_back(taken[i * channels]);
+            if (channels == 2) {
+                EXPECT_EQ(taken[2 * i + 1], -taken[2 * i]) << "frames kept whole";
+            }
+        }
     }
     // `ms` of real time in steps of 10 ms: the device takes every step, a frame comes every
     // second one unless the main loop is stalled; a stalled loop catches up its frames after.
@@ -61,12 +68,12 @@ struct Rig {
     // The numbers of the audible frames in the order played.
     std::vector<int> FramesHeard() const {
         std::vector<int> heard;
-        for (size_t i = 0; i + WaveBlockBytes <= played.size(); ++i)
-            if (played[i] >= 200) heard.push_back(played[i] - 200), i += WaveBlockBytes - 1;
+        for (size_t i = 0; i + WaveBlockFrames <= played.size(); ++i)
+            if (played[i] >= 20000) heard.push_back(played[i] - 20000), i += WaveBlockFrames - 1;
         return heard;
     }
     uint32_t QueuedMs() const {
-        return uint32_t((q.count * WaveBlockBytes - q.headPosition) * 1000 / WaveRate);
+        return uint32_t((q.count * WaveBlockFrames - q.headPosition) * 1000 / WaveRate);
     }
     int owed = 0;
 };
@@ -85,9 +92,18 @@ TEST(SoundQueue, SteadyFramesPlayInOrderAfterAShortCushion) {
     EXPECT_EQ(rig.q.underruns.load(), 0u);
     EXPECT_EQ(rig.FramesHeard(), Counting(1, rig.pushed - rig.q.count));
     size_t lead = 0;
-    while (rig.played[lead] == 128) ++lead;
-    EXPECT_LE(lead, size_t(3 * WaveBlockBytes)); // at most the 60 ms cushion ahead
+    while (rig.played[lead] == 0) ++lead;
+    EXPECT_LE(lead, size_t(3 * WaveBlockFrames)); // at most the 60 ms cushion ahead
     EXPECT_LE(rig.QueuedMs(), 60u);
+}
+
+// Stereo blocks are handed on a whole frame (left and right) at a time, the device's takes
+// ending in the middle of blocks.
+TEST(SoundQueue, StereoFramesPlayInOrderAndWhole) {
+    Rig rig(2);
+    rig.Run(2000);
+    EXPECT_EQ(rig.q.underruns.load(), 0u);
+    EXPECT_EQ(rig.FramesHeard(), Counting(1, rig.pushed - rig.q.count));
 }
 
 TEST(SoundQueue, StallsOfOneLengthGapUntilTheCushionCoversThem) {
