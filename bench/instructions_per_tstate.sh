@@ -38,8 +38,22 @@ run_rom=$(per_tstate "$(count "$run" --frames $frames)" "$(count "$run" --frames
 run_work=$(per_tstate "$(count "$run" --frames $frames "$snapshot")" \
     "$(count "$run" --frames $double "$snapshot")")
 
+# The sound chip alone, three tones, per T-state of the 128K's frames of 70908.
+chip_per_tstate() {
+    if [ -z "$1" ] || [ -z "$2" ]; then
+        echo "?"
+        return
+    fi
+    awk -v a="$1" -v b="$2" -v t=$((frames * 70908)) 'BEGIN { printf "%.2f", (b - a) / t }'
+}
+chip="$build/bench/wendal-bench-ay-chip"
+chip_mono=$(chip_per_tstate "$(count "$chip" $frames mono)" "$(count "$chip" $double mono)")
+chip_stereo=$(chip_per_tstate "$(count "$chip" $frames stereo)" "$(count "$chip" $double stereo)")
+
 echo "host instructions per T-state (cachegrind):"
 echo "  core,        ROM start-up screen: $core_rom"
 echo "  core,        workload:            $core_work"
 echo "  whole frame, ROM start-up screen: $run_rom"
 echo "  whole frame, workload snapshot:   $run_work"
+echo "  sound chip,  three tones, mono:   $chip_mono"
+echo "  sound chip,  three tones, stereo: $chip_stereo"

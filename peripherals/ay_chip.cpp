@@ -1,5 +1,6 @@
 #include "peripherals/ay_chip.h"
 
+#include <algorithm>
 #include <cstring>
 
 AyChipRecord AyChip;
@@ -159,6 +160,8 @@ uint32_t SteadyTicks() {
     return ticks;
 }
 
+// Advances every generator by `ticks`. The noise register shifts only while a channel hears it:
+// when it is heard again it goes on from where it was, a phase nobody can tell from another.
 void AdvanceGenerators(uint32_t ticks) {
     for (int c = 0; c < 3; ++c) {
         uint32_t count = AyChip.toneCount[c];
@@ -167,7 +170,9 @@ void AdvanceGenerators(uint32_t ticks) {
         AyChip.toneLevel[c] ^= uint8_t(changes & 1);
     }
     uint32_t count = AyChip.noiseCount;
-    for (uint32_t n = Advance(count, NoisePeriod(), ticks); n > 0; --n) ShiftNoise();
+    const uint32_t shifts = Advance(count, NoisePeriod(), ticks);
+    if ((AyChip.reg[AyMixer] & 0x38) != 0x38)
+        for (uint32_t n = shifts; n > 0; --n) ShiftNoise();
     AyChip.noiseCount = uint16_t(count);
     if (AyChip.envelopeHeld) return;
     count = AyChip.envelopeCount;
@@ -202,7 +207,8 @@ void AyLoadRegisters(const uint8_t reg[AyRegisterCount]) {
     AyLog.count = 0;
 }
 
-int AyRunFrame(uint32_t frameTStates, float* levels) {
+int AyRunFrame(uint32_t frameTStates, const AyMix& mix, float* out) {
+    const int outputs = mix.outputs;
     uint32_t t = AyChip.nextTick;
     uint32_t w = 0;
     int ticks = 0;
@@ -220,13 +226,21 @@ int AyRunFrame(uint32_t frameTStates, float* levels) {
         }
         if (span > uint32_t(AyMaxTicksPerFrame - ticks))
             span = uint32_t(AyMaxTicksPerFrame - ticks);
-        float out[3];
-        ChannelLevels(out);
-        for (uint32_t k = 0; k < span; ++k, ++ticks) {
-            levels[3 * ticks] = out[0];
-            levels[3 * ticks + 1] = out[1];
-            levels[3 * ticks + 2] = out[2];
+        float level[3], mixed[3];
+        ChannelLevels(level);
+        for (int o = 0; o < outputs; ++o)
+            mixed[o] = mix.weight[o][0] * level[0] + mix.weight[o][1] * level[1] +
+                       mix.weight[o][2] * level[2];
+        float* at = out + outputs * ticks;
+        if (outputs == 1) {
+            std::fill(at, at + span, mixed[0]);
+        } else if (outputs == 2) {
+            for (uint32_t k = 0; k < span; ++k, at += 2) at[0] = mixed[0], at[1] = mixed[1];
+        } else {
+            for (uint32_t k = 0; k < span; ++k, at += 3)
+                at[0] = mixed[0], at[1] = mixed[1], at[2] = mixed[2];
         }
+        ticks += int(span);
         AdvanceGenerators(span);
         t += span * AyTickTStates;
     }

@@ -71,10 +71,17 @@ void AyLogWrite(uint8_t reg, uint8_t value, uint32_t tstate);
 // The registers taken whole, as a snapshot gives them: the synthesis continues from them at once,
 // the envelope restarted from its shape's beginning, and the log emptied.
 void AyLoadRegisters(const uint8_t reg[AyRegisterCount]);
-// Synthesises the frame of `frameTStates` into `levels` (three floats a tick, channels A, B, C,
-// 0 to 1), playing the logged writes at their T-states, and empties the log. Returns the ticks
-// written, at most AyMaxTicksPerFrame. Writes logged past the frame's end take effect at its end.
-int AyRunFrame(uint32_t frameTStates, float* levels);
+// How the channels' levels (0 to 1) make the outputs: each of 1 to 3 outputs the sum of the
+// channels A, B and C by its weights.
+struct AyMix {
+    int outputs;
+    float weight[3][3]; // [output][channel]
+};
+
+// Synthesises the frame of `frameTStates` into `out` (`mix.outputs` floats a tick), playing the
+// logged writes at their T-states, and empties the log. Returns the ticks written, at most
+// AyMaxTicksPerFrame. Writes logged past the frame's end take effect at its end.
+int AyRunFrame(uint32_t frameTStates, const AyMix& mix, float* out);
 // The same frame's writes taken without synthesising (the sound is off): registers and envelope
 // restarts as AyRunFrame leaves them, the generators' phases not advanced.
 void AySkipFrame(uint32_t frameTStates);

@@ -2,6 +2,7 @@
 
 #include <soxr.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "peripherals/ay_chip.h"
@@ -13,13 +14,12 @@ namespace {
 
 // What each of the channels A, B and C gives the left and right outputs, in thirds: mono hears
 // them alike; stereo puts the outer two on their sides and the middle one on both.
-struct Pan {
-    float left[3], right[3];
-};
-constexpr Pan Pans[3] = {
-    {{1, 1, 1}, {1, 1, 1}}, // mono
-    {{2, 1, 0}, {0, 1, 2}}, // ABC: A left, B middle, C right
-    {{2, 0, 1}, {0, 2, 1}}, // ACB: A left, C middle, B right
+constexpr float Third = 1.0f / 3.0f;
+constexpr AyMix Mono = {1, {{Third, Third, Third}}};
+constexpr AyMix Stereo[3] = {
+    {2, {{Third, Third, Third}, {Third, Third, Third}}}, // mono on both sides
+    {2, {{2 * Third, Third, 0}, {0, Third, 2 * Third}}}, // ABC: A left, B middle, C right
+    {2, {{2 * Third, 0, Third}, {0, 2 * Third, Third}}}, // ACB: A left, C middle, B right
 };
 
 // Output frames kept between the resampler and the frames: a frame's worth, the resampler's
@@ -30,23 +30,13 @@ constexpr int FifoMargin = 256;
 soxr_t Resampler = nullptr;
 int Channels = 1;
 uint32_t Delay = 0;
-float Ticks[3 * AyMaxTicksPerFrame];
 float Panned[WaveMaxChannels * AyMaxTicksPerFrame];
 float Fifo[WaveMaxChannels * FifoFrames];
-int FifoCount = 0; // frames in Fifo
-
-void PanTicks(int ticks, AyStereoMode mode) {
-    const Pan& pan = Pans[mode <= AyStereoAcb ? mode : AyMono];
-    const float third = 1.0f / 3.0f;
-    for (int k = 0; k < ticks; ++k) {
-        const float* abc = Ticks + 3 * k;
-        float* out = Panned + Channels * k;
-        out[0] = (pan.left[0] * abc[0] + pan.left[1] * abc[1] + pan.left[2] * abc[2]) * third;
-        if (Channels == 2)
-            out[1] =
-                (pan.right[0] * abc[0] + pan.right[1] * abc[1] + pan.right[2] * abc[2]) * third;
-    }
-}
+int FifoCount = 0;       // frames in Fifo
+int SilentFramesFed = 0; // frames of silence given to the resampler in a row
+// Two frames of silence take every sound out of the resampler's filter: its output is then 0 and
+// stays 0 for as long as the chip is silent, so it need not be asked.
+constexpr int FramesToSettle = 2;
 
 } // namespace
 
@@ -56,7 +46,7 @@ bool OpenAySound(int channels, uint32_t frameTStates) {
     const double tickRate = double(frameTStates) / AyTickTStates * WaveRate / WaveBlockFrames;
     soxr_error_t error = nullptr;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_MQ, 0); // for a 16-bit output
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_MQ, 0); // for 16-bit output
     // Transforms of at most 1024 points: the resampler hands its output on in pieces of about
     // 240 frames rather than 650, which keeps the chip's delay behind the speaker near 10 ms.
     soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
@@ -69,6 +59,7 @@ bool OpenAySound(int channels, uint32_t frameTStates) {
         return false;
     }
     FifoCount = 0;
+    SilentFramesFed = 0;
     Delay = 0;
     return true;
 }
@@ -80,9 +71,18 @@ void CloseAySound() {
 }
 
 void AyFrameSound(uint32_t frameTStates, AyStereoMode mode, float* out) {
-    const int ticks = AyRunFrame(frameTStates, Ticks);
+    const AyMix& mix = Channels == 1 ? Mono : Stereo[mode <= AyStereoAcb ? mode : AyMono];
+    const int ticks = AyRunFrame(frameTStates, mix, Panned);
+    const bool silent =
+        std::all_of(Panned, Panned + Channels * ticks, [](float v) { return v == 0.0f; });
+    SilentFramesFed = silent ? SilentFramesFed + 1 : 0;
+    if (silent && SilentFramesFed > FramesToSettle) {
+        // What the resampler holds and the frames queued behind it are all silence: the stream
+        // goes on from them later as if these frames had been through it.
+        std::memset(out, 0, size_t(Channels * WaveBlockFrames) * sizeof *out);
+        return;
+    }
     if (Resampler) {
-        PanTicks(ticks, mode);
         size_t used = 0, made = 0;
         soxr_process(Resampler, Panned, size_t(ticks), &used, Fifo + Channels * FifoCount,
                      size_t(FifoFrames - FifoCount), &made);

@@ -33,9 +33,10 @@ class AyChipTest : public ::testing::Test {
     // Runs whole frames until at least `ticks` ticks have been put out.
     static Channels Run(size_t ticks) {
         static float levels[3 * AyMaxTicksPerFrame];
+        constexpr AyMix EachChannel = {3, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
         Channels out;
         while (out.a.size() < ticks) {
-            const int n = AyRunFrame(Frame128, levels);
+            const int n = AyRunFrame(Frame128, EachChannel, levels);
             for (int k = 0; k < n; ++k) {
                 out.a.push_back(levels[3 * k]);
                 out.b.push_back(levels[3 * k + 1]);

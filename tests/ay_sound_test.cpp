@@ -161,11 +161,15 @@ TEST_F(AySound, TheChipAndTheSpeakerMixWithoutClipping) {
 }
 
 // A volume written at a T-state becomes the output's level at the sample of that T-state, the
-// chip's sound coming the resampler's delay after the speaker's.
+// chip's sound coming the resampler's delay after the speaker's; the same after a tune and after
+// a long silence, which the resampler is not asked to work through.
 TEST_F(AySound, AWriteIsHeardAtItsSample) {
     for (uint32_t t : {1000u, 34944u, 60000u}) {
         Open(AyMono);
-        Play(3); // the stream under way
+        Write(0, 99), Write(AyMixer, 0x3E), Write(AyVolumeA, 15);
+        Play(3); // a tune, then silence
+        Write(AyVolumeA, 0);
+        Play(t == 1000u ? 2 : 10);
         Write(AyMixer, 0x3F);
         Write(AyVolumeA, 15, t);
         const Stereo out = Play(3);
