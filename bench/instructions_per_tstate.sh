@@ -18,13 +18,15 @@ count() {
         >/dev/null | sed -n 's/.*I *refs: *//p' | tr -d ,
 }
 
-# Instructions per T-state of the frames between the two counts.
+# Instructions per T-state of the frames between the two counts, frames of $3 T-states (the
+# 48K's unless given).
 per_tstate() {
     if [ -z "$1" ] || [ -z "$2" ]; then
         echo "?"
         return
     fi
-    awk -v a="$1" -v b="$2" -v t=$((frames * tstates_per_frame)) 'BEGIN { printf "%.2f", (b - a) / t }'
+    awk -v a="$1" -v b="$2" -v t=$((frames * ${3:-$tstates_per_frame})) \
+        'BEGIN { printf "%.2f", (b - a) / t }'
 }
 
 core="$build/bench/wendal-bench-core"
@@ -38,17 +40,10 @@ run_rom=$(per_tstate "$(count "$run" --frames $frames)" "$(count "$run" --frames
 run_work=$(per_tstate "$(count "$run" --frames $frames "$snapshot")" \
     "$(count "$run" --frames $double "$snapshot")")
 
-# The sound chip alone, three tones, per T-state of the 128K's frames of 70908.
-chip_per_tstate() {
-    if [ -z "$1" ] || [ -z "$2" ]; then
-        echo "?"
-        return
-    fi
-    awk -v a="$1" -v b="$2" -v t=$((frames * 70908)) 'BEGIN { printf "%.2f", (b - a) / t }'
-}
 chip="$build/bench/wendal-bench-ay-chip"
-chip_mono=$(chip_per_tstate "$(count "$chip" $frames mono)" "$(count "$chip" $double mono)")
-chip_stereo=$(chip_per_tstate "$(count "$chip" $frames stereo)" "$(count "$chip" $double stereo)")
+chip_mono=$(per_tstate "$(count "$chip" $frames mono)" "$(count "$chip" $double mono)" 70908)
+chip_stereo=$(per_tstate "$(count "$chip" $frames stereo)" "$(count "$chip" $double stereo)" \
+    70908)
 
 echo "host instructions per T-state (cachegrind):"
 echo "  core,        ROM start-up screen: $core_rom"
