@@ -57,7 +57,7 @@ bool PlayAfter;   // a recording starts playing once the command is entered
 } // namespace
 
 void StartAutoLoad(AutoLoadMachine machine) {
-    ResetSpectrum();
+    ResetHardware();
     Typing = RecipeFor(machine);
     Step = 0;
     FramesInStep = 0;

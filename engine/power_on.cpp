@@ -24,7 +24,7 @@ bool PowerOnMachine() {
     FlashCounter = 0;
     DetectJoystick();
     const bool fromFile = LoadRom();
-    ResetSpectrum();
+    ResetHardware();
     return fromFile;
 }
 
@@ -44,7 +44,7 @@ bool SwitchMachine(MachineKind kind, std::string& why) {
     return true;
 }
 
-void ResetSpectrum() {
+void ResetHardware() {
     ResetMachine();
     ResetPaging();
     ResetAyRegisters();

@@ -19,4 +19,4 @@ std::string MachineUnavailableReason(MachineKind kind);
 bool SwitchMachine(MachineKind kind, std::string& why);
 // The reset: the processor, the paging and the sound chip's registers as at power-on; the
 // memory is kept.
-void ResetSpectrum();
+void ResetHardware();
