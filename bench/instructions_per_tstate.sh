@@ -18,8 +18,8 @@ count() {
         >/dev/null | sed -n 's/.*I *refs: *//p' | tr -d ,
 }
 
-# Instructions per T-state of the frames between the two counts, frames of $3 T-states (the
-# 48K's unless given).
+# Instructions per T-state of the frames between the two counts; the 48K's frame unless a
+# third argument gives another.
 per_tstate() {
     if [ -z "$1" ] || [ -z "$2" ]; then
         echo "?"
@@ -39,6 +39,8 @@ core_work=$(per_tstate "$(count "$core" $frames workload)" "$(count "$core" $dou
 run_rom=$(per_tstate "$(count "$run" --frames $frames)" "$(count "$run" --frames $double)")
 run_work=$(per_tstate "$(count "$run" --frames $frames "$snapshot")" \
     "$(count "$run" --frames $double "$snapshot")")
+run_128=$(per_tstate "$(count "$run" --machine 128 --frames $frames)" \
+    "$(count "$run" --machine 128 --frames $double)" 70908)
 
 chip="$build/bench/wendal-bench-ay-chip"
 chip_mono=$(per_tstate "$(count "$chip" $frames mono)" "$(count "$chip" $double mono)" 70908)
@@ -50,5 +52,6 @@ echo "  core,        ROM start-up screen: $core_rom"
 echo "  core,        workload:            $core_work"
 echo "  whole frame, ROM start-up screen: $run_rom"
 echo "  whole frame, workload snapshot:   $run_work"
+echo "  whole frame, 128K start-up menu:  $run_128"
 echo "  sound chip,  three tones, mono:   $chip_mono"
 echo "  sound chip,  three tones, stereo: $chip_stereo"

@@ -8,6 +8,8 @@
 #include "media/tape.h"
 #include "media/tzx_player.h"
 #include "media/z80_snapshot.h"
+#include "peripherals/ay_chip.h"
+#include "peripherals/ay_registers.h"
 
 // The extension is the text from the last "." on, compared case-sensitively with two forms.
 static bool HasExtension(const char* path, const char* upper, const char* lower) {
@@ -21,6 +23,7 @@ bool LoadFile(const char* path) {
     const bool sna = is(".SNA", ".sna");
     if (sna || is(".Z80", ".z80")) {
         if (!(sna ? LoadSnapshot(path) : LoadZ80Snapshot(path))) return false; // the tape stays in
+        AyLoadRegisters(AyRegisters.reg); // the sound chip plays on from the snapshot's registers
         CloseTape();
         return true;
     }

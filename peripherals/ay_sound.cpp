@@ -8,8 +8,6 @@
 #include "peripherals/ay_chip.h"
 #include "platform/wave_output.h"
 
-uint8_t AyFitted = 0;
-
 namespace {
 
 // What each of the channels A, B and C gives the left and right outputs, in thirds: mono hears

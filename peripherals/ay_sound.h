@@ -4,9 +4,6 @@
 #pragma once
 #include <cstdint>
 
-// The machine has the chip (the 128K): its sound is synthesised and mixed in.
-extern uint8_t AyFitted;
-
 // How the channels reach the output; "AY Stereo" stores the number.
 enum AyStereoMode : uint8_t { AyMono = 0, AyStereoAbc = 1, AyStereoAcb = 2 };
 

@@ -5,6 +5,7 @@
 #include "core/machine.h"
 #include "peripherals/ay_chip.h"
 #include "peripherals/ay_sound.h"
+#include "peripherals/machine_model.h"
 #include "peripherals/ports.h"
 #include "peripherals/settings.h"
 #include "peripherals/tape_input.h"
@@ -31,7 +32,8 @@ bool OpenSound() {
     if (Settings.ayStereo > AyStereoAcb) Settings.ayStereo = AyMono;
     Channels = Settings.ayStereo == AyMono ? 1 : 2;
     if (!WaveOpen(Channels)) return false;
-    OpenAySound(Channels, FrameTStates); // without it the chip is left out, the beeper heard
+    // Only the 128K's frame has the chip. Without a resampler the chip is left out.
+    OpenAySound(Channels, FrameTStates128);
     OpenBuffers = Settings.soundBuffers;
     return true;
 }
@@ -45,12 +47,12 @@ void CloseSound() {
 }
 
 void SkipFrameSound() {
-    if (AyFitted) AySkipFrame(FrameTStates);
+    if (IsPagedMachine()) AySkipFrame(MachineFrameTStates);
 }
 
 // Sample number of a T-state within the frame's 882 samples.
 static uint32_t SampleOf(uint32_t tstate) {
-    return uint32_t(uint64_t(tstate) * SamplesPerFrame / FrameTStates);
+    return uint32_t(uint64_t(tstate) * SamplesPerFrame / MachineFrameTStates);
 }
 
 // The chip's three channels at their loudest come to nine tenths of the speaker's level, leaving
@@ -73,8 +75,8 @@ void PlayFrameSound() {
     const bool tape = TapePlaying;
     const int volume = Settings.volume;
     const int tapeVolume = Settings.tapeVolume;
-    const bool chip = AyFitted;
-    if (chip) AyFrameSound(FrameTStates, AyStereoMode(Settings.ayStereo), ChipSound);
+    const bool chip = IsPagedMachine(); // the 128K and +2 have the sound chip
+    if (chip) AyFrameSound(MachineFrameTStates, AyStereoMode(Settings.ayStereo), ChipSound);
     if (BeeperLog.count == 0 && !tape && !chip) { // a silent frame holds one level throughout
         const int16_t level = Clip(SpeakerLevel * volume * LevelStep);
         for (uint32_t k = 0; k < SamplesPerFrame * uint32_t(Channels); ++k) block[k] = level;
