@@ -176,8 +176,10 @@ void AdvanceGenerators(uint32_t ticks) {
     AyChip.noiseCount = uint16_t(count);
     if (AyChip.envelopeHeld) return;
     count = AyChip.envelopeCount;
-    for (uint32_t n = Advance(count, EnvelopePeriod(), ticks); n > 0 && !AyChip.envelopeHeld; --n)
-        StepEnvelope();
+    uint32_t steps = Advance(count, EnvelopePeriod(), ticks);
+    // Every shape repeats after 32 steps (two cycles) or holds after 16: more are the same.
+    if (steps > 32) steps = 32 + steps % 32;
+    for (; steps > 0 && !AyChip.envelopeHeld; --steps) StepEnvelope();
     AyChip.envelopeCount = count;
 }
 

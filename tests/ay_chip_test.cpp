@@ -158,6 +158,29 @@ TEST_F(AyChipTest, WritingTheShapeRestartsTheEnvelope) {
     EXPECT_EQ(LevelOf(out.a[44]), 1);
 }
 
+// The envelope runs on while no channel hears it: heard from any moment, it is where it would
+// have been, for every shape and long or short stretches unheard.
+TEST_F(AyChipTest, TheEnvelopeRunsOnUnheard) {
+    for (uint8_t shape : {8, 10, 13, 14}) {
+        for (uint32_t ep : {1u, 7u, 300u}) {
+            std::vector<float> heard[2];
+            for (int unheard = 0; unheard < 2; ++unheard) {
+                AyReset();
+                Write(AyEnvelopeFine, uint8_t(ep)), Write(AyEnvelopeCoarse, uint8_t(ep >> 8));
+                Write(AyMixer, 0x3F);
+                Write(AyEnvelopeShape, shape);
+                Write(AyVolumeA, unheard ? 0 : 0x10);
+                Write(AyVolumeA, 0x10, 50000); // tick 3125: up to 1562 steps unheard
+                heard[unheard] = Run(4 * 4432).a;
+            }
+            const size_t from = 50000 / AyTickTStates;
+            EXPECT_TRUE(
+                std::equal(heard[0].begin() + from, heard[0].end(), heard[1].begin() + from))
+                << "shape " << int(shape) << " EP " << ep;
+        }
+    }
+}
+
 // 17 bits of shift register, taking bit 0 XOR bit 3: the noise repeats only after all 131071
 // non-zero states, each met once.
 TEST_F(AyChipTest, NoiseIsNotPeriodicWithinItsBound) {
