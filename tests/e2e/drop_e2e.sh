@@ -1,10 +1,11 @@
 #!/bin/bash
 # Drops files on the desktop window under Xvfb the way a file manager does, through the XDND
-# protocol (xdnd_drop plays the drag source). With Auto-load Tapes on, as on a first run, a
-# dropped tape loads itself to its program's first screen; a dropped snapshot loads as Open
-# loads it; a file that cannot be loaded gets the error box and leaves the machine as it was.
-# Of two files dropped at once the first loads and a box says so. Each picture is the
-# renderer's own, and the title names the file loaded.
+# protocol (xdnd_drop plays the drag source). With Auto-load Tapes on, as on a first run, a tape
+# dropped from another program's active window loads itself to its program's first screen
+# without a click on the window; a dropped snapshot loads as Open loads it; a file that cannot
+# be loaded gets the error box and leaves the machine as it was; of two files dropped at once
+# the first loads and a box says so. Each picture is the renderer's own, and the title names
+# the file loaded.
 # With E2E_SHOTS set to a folder, the screenshots taken are kept there.
 # Usage: drop_e2e.sh WENDAL WENDAL_RUN XDND_DROP DATA_DIR DEPTH
 set -u
@@ -13,7 +14,7 @@ SKIP=77
 SHOT_PREFIX=drop
 
 command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit $SKIP; }
-for tool in openbox xdotool xwininfo xprop import convert compare; do
+for tool in openbox xdotool xwininfo xprop xmessage import convert compare; do
     command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
 done
 
@@ -83,13 +84,21 @@ printf 'not a Spectrum file\n' >"$WORK/notes.txt"
 head -c 1000 "$WORK/my game.z80" >"$WORK/cut short.z80"
 
 LaunchWendal
-xdotool windowactivate --sync "$WIN"
-
+# Dragged from a file manager, whose window is active: the machine waits while its window is
+# inactive, so the drop must bring the window up for the tape to load without a click.
+xmessage -geometry +600+500 "file manager" 2>/dev/null &
+OTHER=$!
+WaitFor 20 eval '[ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = xmessage ]' ||
+    Fail "xmessage did not become active"
+WaitFor 10 eval '[[ "$(Title)" == *" [Paused]" ]]' || Fail "title \"$(Title)\" while inactive"
 Drop "$DATA/basic.tap"
 ExpectTitle "$DATA/basic.tap"
-ExpectPicture "$WORK/basic.png" "basic.tap dropped and auto-loaded"
+ExpectPicture "$WORK/basic.png" "basic.tap dropped from another program and auto-loaded"
 echo "loaded, $(SinceDrop)"
 Shot basic.tap
+kill $OTHER
+wait $OTHER 2>/dev/null
+xdotool windowactivate --sync "$WIN"
 
 Drop "$WORK/my game.z80"
 ExpectTitle "$WORK/my game.z80"
