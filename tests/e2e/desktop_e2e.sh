@@ -10,15 +10,10 @@
 # Usage: desktop_e2e.sh WENDAL WENDAL_RUN DATA_DIR DEPTH
 set -u
 WENDAL=$1 WENDAL_RUN=$2 DATA=$3 DEPTH=$4
-SKIP=77
 TAPE=$DATA/hello.tap
 
-command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit $SKIP; }
-for tool in openbox xdotool xwininfo xprop xmessage import convert compare; do
-    command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
-done
-
 . "$(dirname "$0")/x_session.sh"
+NeedTools openbox xdotool xwininfo xprop xmessage import convert compare
 StartScratch
 
 MakeReferences() {

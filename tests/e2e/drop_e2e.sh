@@ -10,15 +10,10 @@
 # Usage: drop_e2e.sh WENDAL WENDAL_RUN XDND_DROP DATA_DIR DEPTH
 set -u
 WENDAL=$1 WENDAL_RUN=$2 XDND_DROP=$3 DATA=$4 DEPTH=$5
-SKIP=77
 SHOT_PREFIX=drop
 
-command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit $SKIP; }
-for tool in openbox xdotool xwininfo xprop xmessage import convert compare; do
-    command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
-done
-
 . "$(dirname "$0")/x_session.sh"
+NeedTools openbox xdotool xwininfo xprop xmessage import convert compare
 StartScratch
 
 # Drops the FILES on the window; the drag must be accepted and finished. DROPPED_AT: when, in ms.

@@ -1,8 +1,17 @@
 # Sourced by the scripts that run the desktop program on a private X display: WaitFor, Fail,
-# StartScratch, StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID
+# NeedTools, StartScratch, StartSession, which needs WORK (a scratch folder) and DEPTH and sets XVFB_PID
 # and WM_PID, and LaunchWendal, ClientSize, ExpectClient, Title, Press, Shot and Quit, which need
 # WENDAL; the picture checks (Reference, PictureMatches, ExpectPicture) need WENDAL_RUN too.
 Fail() { echo "FAIL: $*"; exit 1; }
+
+# Skips the script (status 77) without Xvfb; fails when another of the TOOLS is missing.
+NeedTools() {
+    command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit 77; }
+    local tool
+    for tool in "$@"; do
+        command -v $tool >/dev/null || Fail "$tool not installed"
+    done
+}
 
 # A scratch folder in WORK; it and the programs started (APP_PID, the display, the window
 # manager) are gone when the script ends, the folder kept when KEEP_WORK is set.
