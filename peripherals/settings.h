@@ -15,6 +15,7 @@ struct SettingsRecord {
     uint8_t keybJoystick = 1;  // "Keyb Joystick": 1 Cursor, 2 Kempston
     uint8_t autoLoad = 1;      // "Auto-load Tapes": opening a tape resets and loads it
     uint8_t fastLoading = 1;   // "Fast Loading": full speed while a program reads a playing tape
+    uint8_t machine = 0;       // "Machine": 0 the 48K, 1 the 128K, 2 the +2
 };
 
 extern SettingsRecord Settings;

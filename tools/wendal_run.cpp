@@ -24,8 +24,7 @@ namespace {
 
 constexpr int HoldFrames = 4; // each typed chord is held this long, then released as long
 constexpr uint32_t MaxFrames = 100'000'000; // about 23 days of Spectrum time
-constexpr uint16_t ScreenStart = 0x4000;
-constexpr int ScreenBytes = 6912; // bitmap and attributes
+constexpr int ScreenBytes = 6912;           // bitmap and attributes
 constexpr int FrameWidth = 320, FrameHeight = 240;
 
 const char Usage[] =
@@ -34,6 +33,7 @@ const char Usage[] =
     ".pzx, .wav, .raw). A .tzx, .csw or .pzx starts when the ROM's loader asks for it (at once\n"
     "under a spectrum.rom); one that stops at a block it cannot play makes the exit status 1.\n"
     "A \"spectrum.rom\" beside the program replaces the built-in ROM. -- ends the options.\n"
+    "  --machine M       the machine: 48 (the default), 128 or plus2 (the +2)\n"
     "  --frames N        frames to run (default 250, 50 a second of Spectrum time)\n"
     "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
     "                    SPACE, CS (CAPS SHIFT), SS (SYMBOL SHIFT); each chord is held 4 frames\n"
@@ -52,6 +52,7 @@ const char Usage[] =
 
 struct Options {
     const char* file = nullptr;
+    MachineKind machine = MachineKind::Spectrum48;
     uint32_t frames = 250;
     uint32_t typeAt = 100;
     uint32_t tapeRate = 11025;
@@ -83,6 +84,23 @@ bool ParseTypedChords(const char* text, KeyChords& chords) {
     std::string error;
     if (ParseChords(text, chords, error)) return true;
     std::fprintf(stderr, "wendal-run: %s\n", error.c_str());
+    return false;
+}
+
+// The machine of --machine, or a message on standard error.
+bool ParseMachine(const char* text, MachineKind& machine) {
+    static const struct {
+        const char* name;
+        MachineKind kind;
+    } names[] = {{"48", MachineKind::Spectrum48},
+                 {"128", MachineKind::Spectrum128},
+                 {"plus2", MachineKind::Plus2}};
+    for (const auto& n : names)
+        if (!std::strcmp(text, n.name)) {
+            machine = n.kind;
+            return true;
+        }
+    std::fprintf(stderr, "wendal-run: --machine is 48, 128 or plus2, not \"%s\"\n", text);
     return false;
 }
 
@@ -126,9 +144,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
             o.autoload = true;
             continue;
         }
-        static const char* const withValue[] = {"--frames",    "--type",   "--type-at",
-                                                "--tape-rate", "--screen", "--screenshot",
-                                                "--audio",     "--save"};
+        static const char* const withValue[] = {"--machine",    "--frames",    "--type",
+                                                "--type-at",    "--tape-rate", "--screen",
+                                                "--screenshot", "--audio",     "--save"};
         bool known = false;
         for (const char* name : withValue) known = known || !std::strcmp(arg, name);
         if (!known) {
@@ -148,6 +166,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
             ok = ParseCount(arg, value, o.typeAt);
         else if (!std::strcmp(arg, "--type"))
             ok = ParseTypedChords(value, o.chords);
+        else if (!std::strcmp(arg, "--machine"))
+            ok = ParseMachine(value, o.machine);
         else if (!std::strcmp(arg, "--tape-rate")) {
             ok = !std::strcmp(value, "11025") || !std::strcmp(value, "22050") ||
                  !std::strcmp(value, "44100");
@@ -209,7 +229,14 @@ alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame,
 
 // What the desktop's start-up does before the first frame, with the headless devices.
 bool StartMachine(const Options& o) {
-    PowerOnMachine();
+    std::string why;
+    if (o.machine == MachineKind::Spectrum48)
+        PowerOnMachine();
+    else if (!SwitchMachine(o.machine, why)) {
+        std::fprintf(stderr, "wendal-run: the %s is unavailable: %s\n", MachineName(o.machine),
+                     why.c_str());
+        return false;
+    }
     ColourMap.depth = 32;
     SetColourMasks(ColourMap, 0xFF0000, 0x00FF00, 0x0000FF);
     BuildColourMap();
@@ -262,7 +289,7 @@ int main(int argc, char** argv) {
         ReportUnwritable("audio file", o.audio);
         status = 1;
     }
-    if (o.screen && !ReplaceFileWith(o.screen, Machine.memory + ScreenStart, ScreenBytes)) {
+    if (o.screen && !ReplaceFileWith(o.screen, ScreenMemory(), ScreenBytes)) {
         ReportUnwritable("screen file", o.screen);
         status = 1;
     }
