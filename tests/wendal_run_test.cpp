@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,7 @@
 
 #include "media/builtin_rom.h"
 #include "tests/beeper_tone.h"
+#include "tests/sound_spectrum.h"
 
 #ifdef WENDAL_RUN_PATH
 
@@ -385,6 +387,43 @@ TEST_F(WendalRun, BadCommandLinesAreRefusedWithAMessage) {
     }
     RunResult fits = Run("--frames 108 --type A");
     EXPECT_EQ(fits.status, 0) << fits.err;
+}
+
+// 128 BASIC's PLAY drives the sound chip: PLAY "c","e","g" sounds a C major chord from middle C
+// for half a second, one note a channel. The recording's three strongest tones are the notes'
+// pitches (equal temperament, A above them at 440 Hz), within the ROM's rounding of its periods.
+TEST_F(WendalRun, The128KRomPlaysAChordOnTheSoundChip) {
+    // Down to 128 BASIC on the start-up menu; the SYMBOL SHIFTs give the editor time to appear.
+    RunResult r = Run("--machine 128 --frames 400 --type-at 120 --type 'CS+6 ENTER SS SS SS SS P L "
+                      "A Y SPACE SS+P C SS+P SS+N SS+P E SS+P SS+N SS+P G SS+P ENTER' --audio " +
+                      File("play.wav"));
+    if (r.status != 0 && r.err.find("128") != std::string::npos) GTEST_SKIP() << r.err;
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string wav = Slurp(dir / "play.wav");
+    const std::vector<int16_t> samples =
+        Samples16(std::vector<uint8_t>(wav.begin(), wav.end()), 44);
+    // The chord: the first frame after the typing (frame 300) where the sound swings widely.
+    size_t start = 300 * 882;
+    auto swing = [&](size_t at) {
+        const auto [low, high] =
+            std::minmax_element(samples.begin() + long(at), samples.begin() + long(at + 882));
+        return *high - *low;
+    };
+    while (start + 25 * 882 < samples.size() && swing(start) < 6000) start += 882;
+    ASSERT_LT(start + 25 * 882, samples.size()) << "no chord heard";
+    const std::vector<double> chord(samples.begin() + long(start + 2 * 882),
+                                    samples.begin() + long(start + 22 * 882));
+    std::vector<SpectrumPeak> peaks = StrongestTones(chord, 44100, 3);
+    ASSERT_EQ(peaks.size(), 3u);
+    std::sort(peaks.begin(), peaks.end(),
+              [](const SpectrumPeak& a, const SpectrumPeak& b) { return a.hertz < b.hertz; });
+    const double notes[] = {-9, -5, -2}; // semitones from A 440: C, E, G
+    for (int i = 0; i < 3; ++i) {
+        const double expected = 440.0 * std::pow(2.0, notes[i] / 12.0);
+        EXPECT_NEAR(peaks[i].hertz, expected, expected * 0.005) << "note " << i;
+        std::printf("PLAY note %d: %.2f Hz measured, %.2f Hz equal-tempered\n", i, peaks[i].hertz,
+                    expected);
+    }
 }
 
 } // namespace
