@@ -5,7 +5,7 @@
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
 #include "app/display_modes.h"
-#include "peripherals/settings.h"
+#include "app/preferences.h"
 
 namespace {
 
@@ -42,11 +42,11 @@ void ShowPerformanceWarning() {
     QObject::connect(ControlOf<QPushButton>(d.get(), 1029), &QPushButton::clicked,
                      [] { ShowPerformanceHelp(); });
     d->exec();
-    Settings.warnings = dontShow->isChecked() ? 0 : 1;
+    Preferences.warnings = dontShow->isChecked() ? 0 : 1;
 }
 
 void ShowPendingVideoWarning() {
     if (!VidMemWarning) return;
     VidMemWarning = false;
-    if (Settings.warnings) ShowPerformanceWarning();
+    if (Preferences.warnings) ShowPerformanceWarning();
 }

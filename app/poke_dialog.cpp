@@ -6,7 +6,7 @@
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
 #include "app/poke_number.h"
-#include "core/machine.h"
+#include "engine/engine.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void ShowPokeDialog() {
         uint8_t what = 0;
         if (ReadPokeFields(address->text().toStdString(), value->text().toStdString(), where,
                            what)) {
-            Machine.memory[where] = what; // directly: the processor's ROM protection is bypassed
+            PokeMemory(where, what); // directly: the processor's ROM protection is bypassed
             dialog->accept();
             return;
         }

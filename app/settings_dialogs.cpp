@@ -8,8 +8,8 @@
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
+#include "app/settings_values.h"
 #include "app/window_services.h"
-#include "peripherals/settings.h"
 
 namespace {
 
@@ -76,24 +76,31 @@ void SetUpSlider(QSlider* slider, int maximum, int ticks, int page, uint8_t posi
         grid->addWidget(value, 0, 2);
 }
 
+// A setting's row in the table, and the control that edits it.
+const StoredSetting& Row(const char* name) { return *FindStoredSetting(name); }
+template <class T> T* ControlFor(QDialog* dialog, const StoredSetting& setting) {
+    return dialog->findChild<T*>(QString::fromLatin1(setting.control));
+}
+
 } // namespace
 
 void ShowJoystickDialog() {
     std::unique_ptr<QDialog> d = BuildDialog(JoyDialog);
+    const StoredSetting &keybRow = Row("Keyb Joystick"), &pcRow = Row("PC Joystick");
     // The stored values check their buttons; any other value checks none.
     const int keyb[2] = {1003, 1004}, pc[2] = {1005, 1006};
     for (int v = 1; v <= 2; ++v) {
-        if (Settings.keybJoystick == v)
+        if (StoredValue(keybRow) == v)
             ControlOf<QRadioButton>(d.get(), keyb[v - 1])->setChecked(true);
-        if (Settings.pcJoystick == v) ControlOf<QRadioButton>(d.get(), pc[v - 1])->setChecked(true);
+        if (StoredValue(pcRow) == v) ControlOf<QRadioButton>(d.get(), pc[v - 1])->setChecked(true);
         // A click takes effect at once, from the next frame.
         QObject::connect(ControlOf<QRadioButton>(d.get(), keyb[v - 1]), &QRadioButton::clicked,
-                         [v] { Settings.keybJoystick = uint8_t(v); });
+                         [&keybRow, v] { SetStoredValue(keybRow, uint8_t(v)); });
         QObject::connect(ControlOf<QRadioButton>(d.get(), pc[v - 1]), &QRadioButton::clicked,
-                         [v] { Settings.pcJoystick = uint8_t(v); });
+                         [&pcRow, v] { SetStoredValue(pcRow, uint8_t(v)); });
     }
-    if (Settings.pcJoystick == 0) { // no controller was found
-        ControlOf<QWidget>(d.get(), 1008)->setEnabled(false);
+    if (StoredValue(pcRow) == 0) { // no controller was found
+        ControlFor<QWidget>(d.get(), pcRow)->setEnabled(false);
         ControlOf<QWidget>(d.get(), 1005)->setEnabled(false);
         ControlOf<QWidget>(d.get(), 1006)->setEnabled(false);
     }
@@ -102,33 +109,32 @@ void ShowJoystickDialog() {
 
 void ShowSoundDialog() {
     std::unique_ptr<QDialog> d = BuildDialog(SndDialog);
-    auto* volume = ControlOf<QSlider>(d.get(), 1018);
-    auto* tapeVolume = ControlOf<QSlider>(d.get(), 1019);
-    auto* buffers = ControlOf<QSlider>(d.get(), 1020);
-    SetUpSlider(volume, 63, 8, 8, Settings.volume);
-    SetUpSlider(tapeVolume, 63, 8, 8, Settings.tapeVolume);
-    SetUpSlider(buffers, 50, 5, 5, Settings.soundBuffers);
+    struct Slider {
+        const StoredSetting& setting;
+        int ticks; // tick interval and page step
+        QSlider* control;
+    } sliders[] = {{Row("Volume"), 8, nullptr},
+                   {Row("Tape Volume"), 8, nullptr},
+                   {Row("Sound Buffers"), 5, nullptr}};
+    for (Slider& s : sliders) {
+        s.control = ControlFor<QSlider>(d.get(), s.setting);
+        SetUpSlider(s.control, s.setting.high, s.ticks, s.ticks, StoredValue(s.setting));
+    }
     for (QLabel* label : d->findChildren<QLabel*>())
         if (label->text() == QLatin1String("High") || label->text() == QLatin1String("50"))
             label->setAlignment(Qt::AlignRight); // under the slider's right end
     d->exec();
-    Settings.volume = uint8_t(volume->value());
-    Settings.tapeVolume = uint8_t(tapeVolume->value());
-    // No buffer at all would leave nothing queued: the least is one.
-    Settings.soundBuffers = uint8_t(buffers->value() ? buffers->value() : 1);
+    // The sliders start at 0: no buffer at all would leave nothing queued, the least is one.
+    for (const Slider& s : sliders) SetStoredValue(s.setting, uint8_t(s.control->value()));
 }
 
 void ShowPreferencesDialog() {
     std::unique_ptr<QDialog> d = BuildDialog(PrefsDialog);
-    auto* shaded = ControlOf<QCheckBox>(d.get(), 1027);
-    auto* warnings = ControlOf<QCheckBox>(d.get(), 1029);
-    auto* save = ControlOf<QCheckBox>(d.get(), 1028);
-    shaded->setChecked(Settings.shadedTitles);
-    warnings->setChecked(Settings.warnings);
-    save->setChecked(Settings.saveSettings);
+    const StoredSetting* rows[] = {&Row("Shaded Titles"), &Row("Warnings"), &Row("Save Settings")};
+    for (const StoredSetting* row : rows)
+        ControlFor<QCheckBox>(d.get(), *row)->setChecked(StoredValue(*row) == 1);
     d->exec();
-    Settings.shadedTitles = shaded->isChecked();
-    Settings.warnings = warnings->isChecked();
-    Settings.saveSettings = save->isChecked();
+    for (const StoredSetting* row : rows)
+        SetStoredValue(*row, ControlFor<QCheckBox>(d.get(), *row)->isChecked() ? 1 : 0);
     UpdateCaptionStyle();
 }

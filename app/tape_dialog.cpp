@@ -7,8 +7,7 @@
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
-#include "media/sampled_tape.h"
-#include "media/tape.h"
+#include "engine/engine.h"
 
 namespace {
 
@@ -40,15 +39,17 @@ void ShowTapeDialog() {
     position->setTickPosition(QSlider::NoTicks);
     position->setRange(0, 1000);
     position->setEnabled(false); // it only shows the position
-    position->setValue(TapePositionPermille());
+    const TapeStatus tape = CurrentTapeStatus();
+    position->setValue(tape.permille);
 
     auto* play = ControlOf<QPushButton>(dialog, 1043);
     auto* stop = ControlOf<QPushButton>(dialog, 1044);
-    if (TapePlaysInRealTime()) {
-        (TapePlaying ? play : stop)->setChecked(true);
-        const int rate = TapeRate == 11025 ? 0 : TapeRate == 22050 ? 1 : 2;
+    if (tape.sort == TapeSort::Recording || tape.sort == TapeSort::Pulses) {
+        (tape.playing ? play : stop)->setChecked(true);
+        const uint32_t hz = RecordingRate();
+        const int rate = hz == 11025 ? 0 : hz == 22050 ? 1 : 2;
         ControlOf<QRadioButton>(dialog, RateIds[rate])->setChecked(true);
-        if (TapeKind == TzxTape)
+        if (tape.sort == TapeSort::Pulses)
             for (int id : {1048, 1049, 1050, 1051})
                 ControlOf<QWidget>(dialog, id)->setEnabled(false);
     } else { // a TAP image is read block by block by the loader: nothing plays
@@ -58,9 +59,9 @@ void ShowTapeDialog() {
 
     QObject::connect(play, &QPushButton::clicked, [] { PlayTape(); });
     QObject::connect(stop, &QPushButton::clicked, [] { StopTape(); });
-    for (int i = 0; i < 3; ++i) // the rates are derived anew once the dialog has closed
+    for (int i = 0; i < 3; ++i)
         QObject::connect(ControlOf<QRadioButton>(dialog, RateIds[i]), &QRadioButton::clicked,
-                         [i] { TapeRate = Rates[i]; });
+                         [i] { SetRecordingRate(Rates[i]); });
     QObject::connect(ControlOf<QPushButton>(dialog, 1031), &QPushButton::clicked, [=] {
         RewindTape();
         position->setValue(0);

@@ -11,12 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "display/screen_text.h"
 #include "engine/engine.h"
-#include "media/load_error.h"
-#include "media/sampled_tape.h"
-#include "media/tape.h"
-#include "media/tzx_player.h"
 #include "platform/headless/headless.h"
 #include "tools/key_chords.h"
 
@@ -24,8 +19,6 @@ namespace {
 
 constexpr int HoldFrames = 4; // each typed chord is held this long, then released as long
 constexpr uint32_t MaxFrames = 100'000'000; // about 23 days of Spectrum time
-constexpr uint16_t ScreenStart = 0x4000;
-constexpr int ScreenBytes = 6912; // bitmap and attributes
 constexpr int FrameWidth = 320, FrameHeight = 240;
 
 const char Usage[] =
@@ -202,22 +195,18 @@ std::string ExecutableFolder(const char* argv0) {
 // One line for an output that could not be written, with the reason when it is known.
 void ReportUnwritable(const char* what, const char* path) {
     std::fprintf(stderr, "wendal-run: cannot write the %s %s%s%s\n", what, path,
-                 *FileReplacementProblem ? ": " : "", FileReplacementProblem);
+                 *FileProblem() ? ": " : "", FileProblem());
 }
 
 alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame, 32-bit
 
-// What the desktop's start-up does before the first frame, with the headless devices.
-bool StartMachine(const Options& o) {
-    PowerOnMachine();
-    ColourMap.depth = 32;
-    SetColourMasks(ColourMap, 0xFF0000, 0x00FF00, 0x0000FF);
-    BuildColourMap();
-    InvalidateScreen();
+// The machine started as the desktop starts it, with the headless devices and a 32-bit frame.
+bool Start(const Options& o, const char* argv0) {
     // Without an audio file nothing would hear the sound, so none is made.
     HeadlessWaveRecordTo(o.audio);
-    SoundOn = o.audio && OpenSound() ? 1 : 0;
-    if (o.audio && !SoundOn) {
+    const bool sound = StartMachine(ExecutableFolder(argv0), o.audio != nullptr).soundOpen;
+    SetPixelFormat(PixelFormat{32, 0, 0xFF0000, 0x00FF00, 0x0000FF});
+    if (o.audio && !sound) {
         ReportUnwritable("audio file", o.audio);
         return false;
     }
@@ -229,21 +218,20 @@ bool StartMachine(const Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (int status = ParseOptions(argc, argv, o)) return status < 0 ? 0 : status;
-    SetProgramFolder(ExecutableFolder(argc > 0 ? argv[0] : nullptr));
-    if (!StartMachine(o)) return 1;
+    if (!Start(o, argc > 0 ? argv[0] : nullptr)) return 1;
     if (o.file) {
-        TapeRate = o.tapeRate;
-        if (!OpenMedia(o.file)) {
+        SetRecordingRate(o.tapeRate);
+        const MediaLoaded loaded = LoadMedia(o.file, o.autoload);
+        if (!loaded.ok) {
             std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file,
-                         LoadErrorText(LastLoadError));
+                         loaded.why.c_str());
             HeadlessWaveDiscard(); // a run that failed writes nothing
             CloseSound();
             return 1;
         }
-        if (o.autoload && CurrentTape) StartAutoLoad();
     }
 
-    const FrameTarget target{WriterFor(32, WriterSize::Single), FramePixels, FrameWidth * 4};
+    const FrameTarget target{PictureWriter(32, PictureSize::Single), FramePixels, FrameWidth * 4};
     auto start = std::chrono::steady_clock::now();
     for (uint32_t frame = 0; frame < o.frames; ++frame) {
         SetTypedKeys(o, frame);
@@ -253,8 +241,10 @@ int main(int argc, char** argv) {
 
     // A tape that stopped at a block it cannot play did not load what follows that block.
     int status = 0;
-    if (TzxStopCount) {
-        std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file, TzxStopReason);
+    const TapeStatus tape = CurrentTapeStatus();
+    if (tape.stops) {
+        std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file,
+                     tape.stopReason);
         status = 1;
     }
     CloseSound();
@@ -262,11 +252,11 @@ int main(int argc, char** argv) {
         ReportUnwritable("audio file", o.audio);
         status = 1;
     }
-    if (o.screen && !ReplaceFileWith(o.screen, Machine.memory + ScreenStart, ScreenBytes)) {
+    if (o.screen && !SaveScreenMemory(o.screen)) {
         ReportUnwritable("screen file", o.screen);
         status = 1;
     }
-    if (o.screenshot && !SaveFramePng(o.screenshot, false)) {
+    if (o.screenshot && !SaveScreenPicture(o.screenshot, 1)) {
         ReportUnwritable("screenshot", o.screenshot);
         status = 1;
     }

@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/poke_number.h"
+#include "app/preferences.h"
 #include "app/title.h"
 #include "app/window_services.h"
 #include "app_harness.h"
@@ -229,7 +230,7 @@ TEST_F(AppFixture, JoystickChoicesTakeEffectAtOnceAndNeedAController) {
 TEST_F(AppFixture, PreferencesShowAndTakeTheirSettings) {
     const SettingsRecord saved = Settings;
     for (uint8_t on : {0, 1}) {
-        Settings.shadedTitles = on, Settings.warnings = !on, Settings.saveSettings = on;
+        Preferences.shadedTitles = on, Preferences.warnings = !on, Preferences.saveSettings = on;
         const std::string title =
             DriveDialog([] { RunCommand(CmdPreferences); },
                         [on](QDialog* d) {
@@ -243,9 +244,9 @@ TEST_F(AppFixture, PreferencesShowAndTakeTheirSettings) {
                                 Click(d, 1);
                         });
         EXPECT_EQ(title, "Preferences");
-        EXPECT_EQ(Settings.shadedTitles, !on);
-        EXPECT_EQ(Settings.warnings, on);
-        EXPECT_EQ(Settings.saveSettings, !on);
+        EXPECT_EQ(Preferences.shadedTitles, !on);
+        EXPECT_EQ(Preferences.warnings, on);
+        EXPECT_EQ(Preferences.saveSettings, !on);
     }
     Settings = saved;
     UpdateCaptionStyle();
@@ -363,7 +364,7 @@ TEST_F(AppFixture, TapeControlOnATzxPlaysAndStopsAndAStopIsExplained) {
 }
 
 TEST_F(AppFixture, PerformanceWarningShowsOnceAndCanBeTurnedOff) {
-    Settings.warnings = 1;
+    Preferences.warnings = 1;
     VidMemWarning = true;
     const std::string title = DriveDialog(ShowPendingVideoWarning, [](QDialog* d) {
         EXPECT_TRUE(LabelTexts(d).contains("Click Help for more information."));
@@ -380,7 +381,7 @@ TEST_F(AppFixture, PerformanceWarningShowsOnceAndCanBeTurnedOff) {
     });
     EXPECT_EQ(title, "Performance Warning");
     EXPECT_FALSE(VidMemWarning);
-    EXPECT_EQ(Settings.warnings, 0);
+    EXPECT_EQ(Preferences.warnings, 0);
     DriveDialog(ShowPreferencesDialog, [](QDialog* d) {
         EXPECT_FALSE(ControlOf<QCheckBox>(d, 1029)->isChecked());
         d->close();
@@ -390,10 +391,10 @@ TEST_F(AppFixture, PerformanceWarningShowsOnceAndCanBeTurnedOff) {
     EXPECT_EQ(DriveDialog(ShowPendingVideoWarning, [](QDialog* d) { d->close(); }), "");
     EXPECT_FALSE(VidMemWarning);
 
-    Settings.warnings = 1; // left unchecked, warnings stay on
+    Preferences.warnings = 1; // left unchecked, warnings stay on
     EXPECT_EQ(DriveDialog(ShowPerformanceWarning, [](QDialog* d) { d->close(); }),
               "Performance Warning");
-    EXPECT_EQ(Settings.warnings, 1);
+    EXPECT_EQ(Preferences.warnings, 1);
     CloseHelpWindows();
 }
 
