@@ -215,6 +215,7 @@ static void RunCommandNow(uint16_t id) {
     case CmdExit: CloseMainWindow(); break;
     case CmdTapeControl:
         ShowTapeDialog();
+        ApplyRecordingRate(); // the dialog may have changed it
         RefreshMenu();
         break;
     case CmdPokeMemory: ShowPokeDialog(); break;

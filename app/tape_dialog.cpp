@@ -59,7 +59,7 @@ void ShowTapeDialog() {
 
     QObject::connect(play, &QPushButton::clicked, [] { PlayTape(); });
     QObject::connect(stop, &QPushButton::clicked, [] { StopTape(); });
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) // the rate applies once the dialog has closed
         QObject::connect(ControlOf<QRadioButton>(dialog, RateIds[i]), &QRadioButton::clicked,
                          [i] { SetRecordingRate(Rates[i]); });
     QObject::connect(ControlOf<QPushButton>(dialog, 1031), &QPushButton::clicked, [=] {

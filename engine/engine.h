@@ -115,9 +115,11 @@ void PlayTape();
 void StopTape();
 void RewindTape();
 void CloseTape(); // eject
-// A recording's sampling rate: 11025, 22050 or 44100 Hz (a .wav header sets its own).
+// A recording's sampling rate: 11025, 22050 or 44100 Hz (a .wav header sets its own). A rate set
+// is taken by the next recording loaded, or by the one in the recorder at ApplyRecordingRate.
 uint32_t RecordingRate();
 void SetRecordingRate(uint32_t hz);
+void ApplyRecordingRate();
 // From StartAutoLoad (inside LoadMedia) until the loading command has been typed.
 bool AutoLoadTyping();
 

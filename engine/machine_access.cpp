@@ -23,9 +23,10 @@ TapeStatus CurrentTapeStatus() {
 
 uint32_t RecordingRate() { return TapeRate; }
 
-void SetRecordingRate(uint32_t hz) {
-    TapeRate = hz;
-    SetTapeRate();
+void SetRecordingRate(uint32_t hz) { TapeRate = hz; }
+
+void ApplyRecordingRate() {
+    if (CurrentTape && TapeKind == SampledTape) SetTapeRate();
 }
 
 bool SoundIsOn() { return SoundOn != 0; }
