@@ -16,18 +16,18 @@ DesktopPreferences& P = Preferences;
 // "none", which detection makes Kempston when one is there).
 // clang-format off
 const StoredSetting StoredSettings[StoredSettingCount] = {
-    // name              kind       range  start control  own                engine
-    {"Save Settings",    K::Flag,   0, 1,  1,  "1028",   &P.saveSettings,   E{}},
-    {"Volume",           K::Amount, 0, 63, 50, "1018",   nullptr,           E::Volume},
-    {"Tape Volume",      K::Amount, 0, 63, 50, "1019",   nullptr,           E::TapeVolume},
-    {"Sound Buffers",    K::Amount, 1, 50, 10, "1020",   nullptr,           E::SoundBuffers},
+    // name              kind       range  start control          own                engine
+    {"Save Settings",    K::Flag,   0, 1,  1,  "saveSettings",   &P.saveSettings,   E{}},
+    {"Volume",           K::Amount, 0, 63, 50, "volume",   nullptr,           E::Volume},
+    {"Tape Volume",      K::Amount, 0, 63, 50, "tapeVolume",   nullptr,           E::TapeVolume},
+    {"Sound Buffers",    K::Amount, 1, 50, 10, "soundBuffers",   nullptr,           E::SoundBuffers},
     {"Screen Mode",      K::Choice, 1, 5,  1,  nullptr,  nullptr,           E::ScreenMode},
     {"TV",               K::Flag,   0, 1,  0,  nullptr,  nullptr,           E::Tv},
-    {"Shaded Titles",    K::Flag,   0, 1,  0,  "1027",   &P.shadedTitles,   E{}},
+    {"Shaded Titles",    K::Flag,   0, 1,  0,  "shadedTitles",   &P.shadedTitles,   E{}},
     {"Speed Display",    K::Flag,   0, 1,  1,  nullptr,  nullptr,           E::SpeedDisplay},
-    {"Warnings",         K::Flag,   0, 1,  1,  "1029",   &P.warnings,       E{}},
-    {"PC Joystick",      K::Choice, 0, 2,  0,  "1008",   nullptr,           E::PcJoystick},
-    {"Keyb Joystick",    K::Choice, 1, 2,  1,  "1009",   nullptr,           E::KeybJoystick},
+    {"Warnings",         K::Flag,   0, 1,  1,  "warnings",   &P.warnings,       E{}},
+    {"PC Joystick",      K::Choice, 0, 2,  0,  "pcJoystick",   nullptr,           E::PcJoystick},
+    {"Keyb Joystick",    K::Choice, 1, 2,  1,  "keybJoystick",   nullptr,           E::KeybJoystick},
     {"Auto-load Tapes",  K::Flag,   0, 1,  1,  nullptr,  &P.autoLoad,       E{}},
     {"Fast Loading",     K::Flag,   0, 1,  1,  nullptr,  &P.fastLoading,    E{}},
 };
