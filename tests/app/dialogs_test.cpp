@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstdio>
 #include <functional>
+#include <map>
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
@@ -18,6 +19,7 @@
 #include "app/menu_table.h"
 #include "app/poke_number.h"
 #include "app/preferences.h"
+#include "app/settings_values.h"
 #include "app/title.h"
 #include "app/window_services.h"
 #include "app_harness.h"
@@ -226,6 +228,20 @@ TEST_F(AppFixture, JoystickChoicesTakeEffectAtOnceAndNeedAController) {
         d->close();
     });
     EXPECT_EQ(Settings.keybJoystick, 1);
+}
+
+// Every setting the table gives a control is edited by one control of that name in one of the
+// three settings dialogs, and the menu's settings have none.
+TEST_F(AppFixture, EverySettingsControlIsFoundByItsNameInTheTable) {
+    std::map<std::string, int> found;
+    for (auto* show : {ShowJoystickDialog, ShowSoundDialog, ShowPreferencesDialog})
+        DriveDialog(show, [&](QDialog* d) {
+            for (const StoredSetting& s : StoredSettings)
+                if (s.control && ControlOf<QWidget>(d, s.control)) ++found[s.name];
+            d->close();
+        });
+    for (const StoredSetting& s : StoredSettings)
+        EXPECT_EQ(found[s.name], s.control ? 1 : 0) << s.name;
 }
 
 TEST_F(AppFixture, PreferencesShowAndTakeTheirSettings) {
