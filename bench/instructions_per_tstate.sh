@@ -18,13 +18,15 @@ count() {
         >/dev/null | sed -n 's/.*I *refs: *//p' | tr -d ,
 }
 
-# Instructions per T-state of the frames between the two counts.
+# Instructions per T-state of the frames between the two counts; the 48K's frame unless a
+# third argument gives another.
 per_tstate() {
     if [ -z "$1" ] || [ -z "$2" ]; then
         echo "?"
         return
     fi
-    awk -v a="$1" -v b="$2" -v t=$((frames * tstates_per_frame)) 'BEGIN { printf "%.2f", (b - a) / t }'
+    awk -v a="$1" -v b="$2" -v t=$((frames * ${3:-$tstates_per_frame})) \
+        'BEGIN { printf "%.2f", (b - a) / t }'
 }
 
 core="$build/bench/wendal-bench-core"
@@ -37,9 +39,12 @@ core_work=$(per_tstate "$(count "$core" $frames workload)" "$(count "$core" $dou
 run_rom=$(per_tstate "$(count "$run" --frames $frames)" "$(count "$run" --frames $double)")
 run_work=$(per_tstate "$(count "$run" --frames $frames "$snapshot")" \
     "$(count "$run" --frames $double "$snapshot")")
+run_128=$(per_tstate "$(count "$run" --machine 128 --frames $frames)" \
+    "$(count "$run" --machine 128 --frames $double)" 70908)
 
 echo "host instructions per T-state (cachegrind):"
 echo "  core,        ROM start-up screen: $core_rom"
 echo "  core,        workload:            $core_work"
 echo "  whole frame, ROM start-up screen: $run_rom"
 echo "  whole frame, workload snapshot:   $run_work"
+echo "  whole frame, 128K start-up menu:  $run_128"

@@ -121,7 +121,7 @@ static uint8_t BlockIoFlags(uint8_t b, uint8_t byte, unsigned k) {
     uint16_t hl = Machine.HL();
     uint8_t v = ReadByte(hl);
     uint8_t b = --Machine.b;
-    PortWrite(Machine.c, v);
+    PortWrite(Machine.BC(), v);
     Machine.SetHL(uint16_t(hl + step));
     Machine.f = BlockIoFlags(b, v, v + Machine.l);
     return b != 0;
@@ -138,7 +138,7 @@ static uint8_t BlockIoFlags(uint8_t b, uint8_t byte, unsigned k) {
 // instruction's own bytes are unchanged (a block move can overwrite them).
 [[gnu::always_inline]] static inline bool RefetchRepeated(uint8_t op) {
     const uint16_t pc = Machine.pc;
-    if (Machine.tstates > FrameTStates || Machine.memory[pc] != 0xED ||
+    if (Machine.tstates > MachineFrameTStates || Machine.memory[pc] != 0xED ||
         Machine.memory[uint16_t(pc + 1)] != op)
         return false;
     Machine.pc = uint16_t(pc + 2);
@@ -195,14 +195,14 @@ void ExecuteED() {
     case 0x70: InC(); break;
     case 0x78: Machine.a = InC(); break;
     // OUT (C),r; ED 71 writes 0.
-    case 0x41: PortWrite(Machine.c, Machine.b); break;
-    case 0x49: PortWrite(Machine.c, Machine.c); break;
-    case 0x51: PortWrite(Machine.c, Machine.d); break;
-    case 0x59: PortWrite(Machine.c, Machine.e); break;
-    case 0x61: PortWrite(Machine.c, Machine.h); break;
-    case 0x69: PortWrite(Machine.c, Machine.l); break;
-    case 0x71: PortWrite(Machine.c, 0); break;
-    case 0x79: PortWrite(Machine.c, Machine.a); break;
+    case 0x41: PortWrite(Machine.BC(), Machine.b); break;
+    case 0x49: PortWrite(Machine.BC(), Machine.c); break;
+    case 0x51: PortWrite(Machine.BC(), Machine.d); break;
+    case 0x59: PortWrite(Machine.BC(), Machine.e); break;
+    case 0x61: PortWrite(Machine.BC(), Machine.h); break;
+    case 0x69: PortWrite(Machine.BC(), Machine.l); break;
+    case 0x71: PortWrite(Machine.BC(), 0); break;
+    case 0x79: PortWrite(Machine.BC(), Machine.a); break;
     // SBC HL,ss and ADC HL,ss
     case 0x42: Sbc16(Machine.BC()); break;
     case 0x52: Sbc16(Machine.DE()); break;

@@ -25,12 +25,13 @@ static void AcceptInterrupt() {
 
 void FrameLoop() {
     Machine.frameDone = 0;
+    const uint32_t frameEnd = MachineFrameTStates; // a local, so that it stays in a register
     HotState hot = LoadHot();
     // A frame that starts halted idles through to its end; one that starts with a prefix pending
     // (left by ExecuteMain) completes that instruction first.
     bool started = false;
     if (Machine.halted) {
-        hot.tstates = IdleThroughFrameEnd(hot.tstates);
+        hot.tstates = IdleThroughFrameEnd(hot.tstates, frameEnd);
         started = true;
     } else if (Machine.indexPrefix) {
         uint8_t prefix = Machine.indexPrefix == 1 ? 0xDD : 0xFD;
@@ -38,14 +39,14 @@ void FrameLoop() {
         RunOnMachine(hot, [prefix] { ExecutePrefixed(prefix); });
         started = true;
     }
-    // A count of exactly 69888 does not end the frame; the overshoot starts the next one.
-    if (!started || hot.tstates <= FrameTStates) {
+    // A count of exactly the frame's length does not end it; the overshoot starts the next one.
+    if (!started || hot.tstates <= frameEnd) {
         do {
             uint8_t op = FetchOpcode(hot);
             ExecuteOpcode<0>(hot, op);
-        } while (hot.tstates <= FrameTStates);
+        } while (hot.tstates <= frameEnd);
     }
-    hot.tstates -= FrameTStates;
+    hot.tstates -= frameEnd;
     StoreHot(hot);
     Machine.frameDone = 1;
     if (Machine.Iff1()) AcceptInterrupt();

@@ -74,6 +74,6 @@ CORE_INLINE uint16_t Pop(HotState& hot) {
 
 // HALT idles in 4 T-state steps without fetching: the step that crosses the frame end is the
 // first at which anything can happen. A count already past the end takes one step.
-CORE_INLINE uint32_t IdleThroughFrameEnd(uint32_t t) {
-    return t > FrameTStates ? t + 4 : t + 4 * ((FrameTStates - t) / 4 + 1);
+CORE_INLINE uint32_t IdleThroughFrameEnd(uint32_t t, uint32_t frameEnd) {
+    return t > frameEnd ? t + 4 : t + 4 * ((frameEnd - t) / 4 + 1);
 }

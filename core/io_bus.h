@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-// OUT: the low byte of the port address and the value written.
-void PortWrite(uint8_t port, uint8_t value);
+// OUT: the whole port address (A or B on its high byte) and the value written.
+void PortWrite(uint16_t port, uint8_t value);
 // IN: the low and high bytes of the port address; the value read.
 uint8_t PortRead(uint8_t port, uint8_t high);
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 MachineRecord Machine;
+uint32_t MachineFrameTStates = FrameTStates;
 
 void AllocateMemory() {
     if (!Machine.memory) Machine.memory = static_cast<uint8_t*>(std::calloc(65536, 1));

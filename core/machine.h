@@ -18,10 +18,11 @@ enum : uint8_t {
     FlagS = 0x80,
 };
 
-constexpr uint32_t FrameTStates = 69888; // 312 lines of 224 T-states
-constexpr uint16_t RomSize = 0x4000;     // writes below this address are discarded
-constexpr uint8_t Iff1Bit = 0x80;        // IFF1 in interruptState
-constexpr uint8_t ModeBits = 0x03;       // interrupt mode code in interruptState
+constexpr uint32_t FrameTStates = 69888;    // the 48K's frame: 312 lines of 224 T-states
+constexpr uint32_t FrameTStates128 = 70908; // the 128K's and the +2's: 311 lines of 228
+constexpr uint16_t RomSize = 0x4000;        // writes below this address are discarded
+constexpr uint8_t Iff1Bit = 0x80;           // IFF1 in interruptState
+constexpr uint8_t ModeBits = 0x03;          // interrupt mode code in interruptState
 
 // Register pairs are consecutive bytes, low register first, so the record's layout is the
 // little-endian word view of each pair. The word accessors compose the bytes (no type punning).
@@ -61,12 +62,15 @@ struct MachineRecord {
 };
 
 extern MachineRecord Machine;
+// The frame of the machine running: FrameTStates or FrameTStates128.
+extern uint32_t MachineFrameTStates;
 
 // Allocates the 64 KB address space once; the memory is kept for the whole run.
 void AllocateMemory();
 // Power-on processor state. R and memory are left as they are.
 void ResetMachine();
-// Runs instructions until one frame of 69888 T-states has passed, then delivers the interrupt.
+// Runs instructions until one frame of MachineFrameTStates has passed, then delivers the
+// interrupt.
 void FrameLoop();
 
 // ---- Memory access as instructions see it ----------------------------------------------------

@@ -275,12 +275,12 @@ template <uint16_t Target> CORE_INLINE void Rst(HotState& hot) {
 
 // ---- Input, output and processor control ------------------------------------------------------
 
-// Only the low byte of the port address selects the port; IN passes A as the high byte. The
-// port handlers read the T-state count from Machine.
+// OUT (n),A and IN A,(n) put A on the high byte of the port address. The port handlers read
+// the T-state count from Machine.
 CORE_INLINE void OutNA(HotState& hot) {
     uint8_t port = FetchByte(hot);
     StoreHot(hot);
-    PortWrite(port, Machine.a);
+    PortWrite(uint16_t(Machine.a << 8 | port), Machine.a);
 }
 CORE_INLINE void InAN(HotState& hot) {
     uint8_t port = FetchByte(hot);
@@ -294,7 +294,8 @@ CORE_INLINE void Ei() { Machine.interruptState |= Iff1Bit; }
 // up to the frame end are taken at once; a HALT that ends past it idles from the next frame.
 CORE_INLINE void Halt(HotState& hot) {
     Machine.halted = 1;
-    if (hot.tstates <= FrameTStates) hot.tstates = IdleThroughFrameEnd(hot.tstates);
+    const uint32_t frameEnd = MachineFrameTStates;
+    if (hot.tstates <= frameEnd) hot.tstates = IdleThroughFrameEnd(hot.tstates, frameEnd);
 }
 // Instruction sets that work on Machine itself: PC and the time go there first and come back.
 template <typename Set> CORE_INLINE void RunOnMachine(HotState& hot, Set set) {

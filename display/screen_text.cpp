@@ -3,20 +3,21 @@
 #include <cstdint>
 
 #include "core/machine.h"
+#include "peripherals/machine_model.h"
 
 constexpr uint16_t CharacterSet = 0x3D00; // 96 characters of 8 bytes, from 0x20
 
-// Address of pixel line `line` (0-7) of the cell at character row `row`, column `col`: the
-// bitmap is split in thirds of 64 lines, and within a third lines step by 256 bytes.
-static uint16_t CellLineAddress(int row, int col, int line) {
-    return uint16_t(0x4000 | ((row & 0x18) << 8) | (line << 8) | ((row & 7) << 5) | col);
+// Offset in the screen of pixel line `line` (0-7) of the cell at character row `row`, column
+// `col`: the bitmap is split in thirds of 64 lines, and within a third lines step by 256 bytes.
+static uint16_t CellLineOffset(int row, int col, int line) {
+    return uint16_t(((row & 0x18) << 8) | (line << 8) | ((row & 7) << 5) | col);
 }
 
 static bool CellMatches(int row, int col, int code, uint8_t invert) {
+    const uint8_t* screen = ScreenMemory();
+    const uint8_t* glyphs = BasicRom() + CharacterSet + (code - 0x20) * 8;
     for (int line = 0; line < 8; ++line) {
-        uint8_t glyph = Machine.memory[CharacterSet + (code - 0x20) * 8 + line];
-        if (uint8_t(Machine.memory[CellLineAddress(row, col, line)] ^ invert) != glyph)
-            return false;
+        if (uint8_t(screen[CellLineOffset(row, col, line)] ^ invert) != glyphs[line]) return false;
     }
     return true;
 }

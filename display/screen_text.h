@@ -1,5 +1,6 @@
 // Reads back the text shown on the Spectrum screen by matching each 8x8 character cell of the
-// bitmap against the character set of the ROM in memory (0x3D00, characters 0x20-0x7F).
+// bitmap against the character set of 48K BASIC's ROM in memory (0x3D00, characters 0x20-0x7F;
+// ROM 1 on the 128K).
 #pragma once
 #include <string>
 

@@ -8,6 +8,7 @@
 #include "display/display_state.h"
 #include "display/render_tables.h"
 #include "display/screen_shadow.h"
+#include "peripherals/machine_model.h"
 #include "peripherals/ports.h"
 #include "platform/text_mask.h"
 
@@ -21,8 +22,9 @@ constexpr int BottomBand = 216; // first band below the screen
 constexpr int Bands = 240;
 constexpr int SpeedBarBand = 230; // fullscreen: bands from here belong to the speed read-out
 
-constexpr uint16_t BitmapStart = 0x4000;
-constexpr uint16_t AttrStart = 0x5800;
+// Offsets in the screen's 6912 bytes (at 0x4000 on the 48K).
+constexpr uint16_t BitmapStart = 0x0000;
+constexpr uint16_t AttrStart = 0x1800;
 constexpr uint8_t FlashBit = 0x80;
 
 inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
@@ -200,7 +202,7 @@ void WriteFrame(const Format& format, uint8_t* pixels, ptrdiff_t pitch, const La
                 ScreenShadowRecord& shadow) {
     constexpr int S = Format::scale, B = Format::bytesPerPixel;
     const uint8_t* bands = BorderLog.bands;
-    const uint8_t* memory = Machine.memory;
+    const uint8_t* memory = ScreenMemory();
 
     // Border: bands whose colour changed, on both rows of a pair at double size.
     if (std::memcmp(bands, shadow.borderShadow, size_t(layout.bandLimit)) != 0) {

@@ -1,6 +1,7 @@
 #include "engine/auto_load.h"
 
 #include "core/machine.h"
+#include "engine/power_on.h"
 #include "media/tape.h"
 #include "peripherals/input_state.h"
 
@@ -56,7 +57,7 @@ bool PlayAfter;   // a recording starts playing once the command is entered
 } // namespace
 
 void StartAutoLoad(AutoLoadMachine machine) {
-    ResetMachine();
+    ResetHardware();
     Typing = RecipeFor(machine);
     Step = 0;
     FramesInStep = 0;

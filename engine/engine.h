@@ -15,19 +15,27 @@
 
 // ---- Start and end
 
+// The machines, in the order of the setting "Machine".
+enum class SpectrumModel : uint8_t { Spectrum48, Spectrum128, Plus2 };
+// "48K", "128K" or "+2".
+const char* ModelName(SpectrumModel model);
+
 struct MachineStarted {
-    bool romFromFile; // "spectrum.rom" beside the program replaced the built-in ROM
-    bool soundOpen;   // the sound output opened and the sound is on
+    bool romFromFile;        // the 48K's "spectrum.rom" beside the program replaced its ROM
+    bool soundOpen;          // the sound output opened and the sound is on
+    std::string unavailable; // why the model cannot run ("" when it runs): nothing was started
 };
-// The one start-up: `programFolder` is where a "spectrum.rom" may lie; then the machine as it
-// is when switched on (render tables, power-on memory, keys released, logs, game controller, ROM,
-// processor reset) and the whole next frame drawn. With `sound`, the sound output is opened
-// and, when it opened, switched on; without, the sound is off.
-MachineStarted StartMachine(const std::string& programFolder, bool sound);
+// The one start-up: `programFolder` is where a "spectrum.rom" may lie; then the model as it is
+// when switched on (render tables, power-on memory, keys released, logs, game controller, ROM,
+// processor, paging and sound chip reset) and the whole next frame drawn. With `sound`, the
+// sound output is opened and, when it opened, switched on; without, the sound is off.
+MachineStarted StartMachine(const std::string& programFolder, bool sound,
+                            SpectrumModel model = SpectrumModel::Spectrum48);
 // Closes the sound output and ejects the tape; safe after a partial start.
 void StopMachine();
-// The ROM put back in (the loader trap placed for the tape in the recorder) and the processor
-// reset; an auto-load being typed stops. True when the ROM came from "spectrum.rom".
+// The ROM put back in (the loader trap placed for the tape in the recorder) and the processor,
+// the paging and the sound chip reset; an auto-load being typed stops. True when the ROM came from
+// "spectrum.rom".
 bool ResetComputer();
 
 // ---- One frame
@@ -78,7 +86,7 @@ struct MediaLoaded {
 MediaLoaded LoadMedia(const char* path, bool autoLoad);
 // A .sna, or a .z80 (version 3) when the name ends so; the tape is then ejected.
 bool SaveFile(const char* path);
-// The 6912 bytes of screen memory.
+// The 6912 bytes of the screen the display shows.
 bool SaveScreenMemory(const char* path);
 // The frame as a PNG, 320 x 240 times `scale` (1 to 4).
 bool SaveScreenPicture(const char* path, int scale);

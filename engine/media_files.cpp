@@ -1,7 +1,6 @@
 // Files in and out by name: the one load sequence and the screen's two kinds of file.
 #include <filesystem>
 
-#include "core/machine.h"
 #include "engine/auto_load.h"
 #include "engine/engine.h"
 #include "media/frame_png.h"
@@ -9,12 +8,10 @@
 #include "media/load_file.h"
 #include "media/rom.h"
 #include "media/tape.h"
+#include "peripherals/machine_model.h"
 #include "platform/file_replacement.h"
 
-namespace {
-constexpr uint16_t ScreenMemoryStart = 0x4000;
 constexpr size_t ScreenMemoryBytes = 6912; // the bitmap and the attributes
-} // namespace
 
 MediaLoaded LoadMedia(const char* path, bool autoLoad) {
     CancelAutoLoad(); // whatever was being typed was meant for the machine before this file
@@ -32,7 +29,7 @@ MediaLoaded LoadMedia(const char* path, bool autoLoad) {
 }
 
 bool SaveScreenMemory(const char* path) {
-    return ReplaceFileWith(path, Machine.memory + ScreenMemoryStart, ScreenMemoryBytes);
+    return ReplaceFileWith(path, ScreenMemory(), ScreenMemoryBytes);
 }
 
 bool SaveScreenPicture(const char* path, int scale) { return SaveFramePngScaled(path, scale); }

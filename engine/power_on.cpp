@@ -5,6 +5,7 @@
 #include "core/machine.h"
 #include "display/render_tables.h"
 #include "media/rom.h"
+#include "peripherals/ay_registers.h"
 #include "peripherals/beeper.h"
 #include "peripherals/input_state.h"
 #include "peripherals/joystick.h"
@@ -23,6 +24,28 @@ bool PowerOnMachine() {
     FlashCounter = 0;
     DetectJoystick();
     const bool fromFile = LoadRom();
-    ResetMachine();
+    ResetHardware();
     return fromFile;
+}
+
+std::string MachineUnavailableReason(MachineKind kind) {
+    std::string why = MissingRomsOf(kind);
+    if (why.empty() && kind != MachineKind::Spectrum48 && !PreparePagedMemory(why))
+        why = "its memory cannot be set up: " + why;
+    return why;
+}
+
+bool SwitchMachine(MachineKind kind, std::string& why) {
+    why = MachineUnavailableReason(kind);
+    if (!why.empty()) return false;
+    AllocateMemory(); // the 48K's, kept while another machine runs
+    if (!SelectMachineMemory(kind, why)) return false;
+    PowerOnMachine();
+    return true;
+}
+
+void ResetHardware() {
+    ResetMachine();
+    ResetPaging();
+    ResetAyRegisters();
 }

@@ -1,4 +1,4 @@
-// The 16 KB ROM image compiled into the program at build time.
+// The ROM images compiled into the program at build time.
 #pragma once
 #include <cstdint>
 
@@ -11,3 +11,11 @@ enum class RomKind {
 extern const uint8_t BuiltinRom[16384];
 extern const RomKind BuiltinRomKind;
 extern const char BuiltinRomSource[]; // the file the image was taken from
+
+// The 128K's and the +2's ROM 0 (the 128K editor) and ROM 1 (48K BASIC). When the images were
+// missing at build time the bytes are zeros and the Missing text says which file and why; it is
+// empty when they are here.
+extern const uint8_t Builtin128Roms[2][16384];
+extern const char Builtin128RomsMissing[];
+extern const uint8_t BuiltinPlus2Roms[2][16384];
+extern const char BuiltinPlus2RomsMissing[];

@@ -8,6 +8,7 @@
 #include "media/builtin_rom.h"
 #include "media/load_error.h"
 #include "media/tape.h"
+#include "peripherals/machine_model.h"
 
 std::string ProgramFolder;
 std::string RomPath;
@@ -41,7 +42,35 @@ static bool LoadRomFile() {
     return true;
 }
 
+static const uint8_t (*BuiltinRomsOf(MachineKind kind))[16384] {
+    return kind == MachineKind::Plus2 ? BuiltinPlus2Roms : Builtin128Roms;
+}
+
+const char* MissingRomsOf(MachineKind kind) {
+    switch (kind) {
+    case MachineKind::Spectrum48: return "";
+    case MachineKind::Spectrum128: return Builtin128RomsMissing;
+    case MachineKind::Plus2: return BuiltinPlus2RomsMissing;
+    }
+    return "";
+}
+
+// The built-in pair, with the trap in ROM 1, where 48K BASIC's loader is.
+static void LoadPagedRoms() {
+    const uint8_t(*roms)[16384] = BuiltinRomsOf(CurrentMachine);
+    std::memcpy(RomPage(0), roms[0], RomSize);
+    std::memcpy(RomPage(1), roms[1], RomSize);
+    if (CurrentTape && TapeKind != SampledTape) {
+        RomPage(1)[TapeTrapAddress] = 0xED;
+        RomPage(1)[TapeTrapAddress + 1] = 0xFF;
+    }
+}
+
 bool LoadRom() {
+    if (IsPagedMachine()) {
+        LoadPagedRoms();
+        return false;
+    }
     if (LoadRomFile()) {
         // No trap to start a .tzx when the ROM's loader asks: it plays at once, as a recording.
         if (CurrentTape && TapeKind == TzxTape) PlayTape();
@@ -57,8 +86,14 @@ bool LoadRom() {
 
 void FillMemoryAtPowerOn() {
     uint32_t state = 1;
-    for (uint32_t k = 0; k < 65536; ++k) {
+    auto next = [&state] {
         state = state * 214013u + 2531011u;
-        Machine.memory[k] = uint8_t(state >> 16); // the low byte of (state >> 16) & 0x7FFF
+        return uint8_t(state >> 16); // the low byte of (state >> 16) & 0x7FFF
+    };
+    if (!IsPagedMachine()) {
+        for (uint32_t k = 0; k < 65536; ++k) Machine.memory[k] = next();
+        return;
     }
+    for (int page = 0; page < RamPageCount; ++page)
+        for (uint32_t k = 0; k < RomSize; ++k) RamPage(page)[k] = next();
 }

@@ -15,10 +15,15 @@ extern std::string RomPath;       // ProgramFolder/spectrum.rom; empty until the
 // Called once at start by the program with its executable's folder; builds RomPath.
 void SetProgramFolder(const std::string& folder);
 
-// Puts a ROM into memory from address 0: "spectrum.rom" if it can be read (at most its first
-// 16 KB, never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a TAP
-// image or a .tzx is open. A .tzx under a ROM from the file is started, having no trap to start it.
-// Returns true when the ROM came from the file.
+// On the 128K and the +2: their built-in ROM 0 and ROM 1, the trap in ROM 1 as below.
+// On the 48K: puts a ROM into memory from address 0: "spectrum.rom" if it can be read (at most its
+// first 16 KB, never patched), else the built-in 16 KB image, with ED FF at TapeTrapAddress while a
+// TAP image or a .tzx is open. A .tzx under a ROM from the file is started, having no trap to start
+// it. Returns true when the ROM came from the file.
 bool LoadRom();
-// Power-on memory: 64 KB of a linear congruential sequence, the same every start.
+// Power-on memory: 64 KB (the 128K's eight RAM pages) of a linear congruential sequence, the
+// same every start.
 void FillMemoryAtPowerOn();
+// Why the machine's built-in ROMs are missing, or "" when it has them.
+enum class MachineKind : uint8_t;
+const char* MissingRomsOf(MachineKind kind);

@@ -10,6 +10,7 @@
 #include "media/pzx_blocks.h"
 #include "media/tape.h"
 #include "media/tzx_blocks.h"
+#include "peripherals/machine_model.h"
 #include "peripherals/tape_input.h"
 
 const char* TzxStopReason = "";
@@ -20,7 +21,9 @@ namespace {
 // The ROM's own timings, in T-states (3.5 MHz).
 constexpr uint32_t RomPilot = 2168, RomSync1 = 667, RomSync2 = 735, RomZero = 855, RomOne = 1710;
 constexpr uint32_t RomHeaderPilotPulses = 8063, RomDataPilotPulses = 3223;
-constexpr uint32_t TStatesPerSecond = 3500000, TStatesPerMs = TStatesPerSecond / 1000;
+// Pauses and recordings are in real time: T-states of the machine's own clock.
+uint32_t TStatesPerSecond() { return MachineClockHz(); }
+uint32_t TStatesPerMs() { return MachineClockHz() / 1000; }
 // Steps one frame may take: every pulse and every block passed counts, so that a tape of blocks
 // that last no time, looped or jumped over, still leaves the frame on time.
 constexpr uint32_t StepBudget = 1 << 18;
@@ -104,7 +107,7 @@ void StartData(uint32_t at, uint32_t count, uint8_t lastBits, uint32_t pauseMs) 
 }
 
 void StartPause(uint32_t ms) {
-    Tzx.pauseLeft = uint64_t(ms) * TStatesPerMs;
+    Tzx.pauseLeft = uint64_t(ms) * TStatesPerMs();
     Tzx.phase = Phase::Pause;
 }
 
@@ -430,7 +433,7 @@ bool NextStep(uint8_t& level, uint64_t& duration) {
             }
             if (Tzx.pulseOpen) {
                 Tzx.pulseOpen = false;
-                duration = Tzx.pauseLeft < TStatesPerMs ? Tzx.pauseLeft : TStatesPerMs;
+                duration = Tzx.pauseLeft < TStatesPerMs() ? Tzx.pauseLeft : TStatesPerMs();
                 Tzx.pauseLeft -= duration;
                 level = Tzx.level ^ 1;
                 return true;
@@ -450,7 +453,7 @@ bool NextStep(uint8_t& level, uint64_t& duration) {
                 continue;
             }
             // Samples to T-states, the remainder carried so that long recordings keep time.
-            Tzx.cswCarry += uint64_t(samples) * TStatesPerSecond;
+            Tzx.cswCarry += uint64_t(samples) * TStatesPerSecond();
             const uint64_t length = Tzx.cswCarry / Tzx.cswRate;
             Tzx.cswCarry %= Tzx.cswRate;
             return alternate(length);
@@ -561,7 +564,8 @@ void AddEdge(uint64_t t) {
 
 // Plays on until the edges reach the end of the frame and its slack.
 void Generate() {
-    while (!Tzx.stopPending && Tzx.clock < TapeEdgeCapacity) {
+    const uint32_t horizon = TapeEdgeHorizon();
+    while (!Tzx.stopPending && Tzx.clock < horizon) {
         uint8_t level;
         uint64_t duration;
         if (!NextStep(level, duration)) break;
@@ -571,7 +575,7 @@ void Generate() {
         }
         Tzx.clock += duration;
     }
-    if (Tzx.clock < TapeEdgeCapacity && !Tzx.stopPending) Tzx.clock = TapeEdgeCapacity;
+    if (Tzx.clock < horizon && !Tzx.stopPending) Tzx.clock = horizon;
 }
 
 // The tape from T-state `now` of this frame on: the edges after it are dropped and made again.
@@ -692,26 +696,26 @@ void TzxFrameStep() {
     if (!TzxIsIn()) return;
     // The frame that ended is dropped; edges in its slack belong to the new frame. A stopped
     // tape keeps no edges beyond them.
+    const uint32_t frame = MachineFrameTStates;
     uint32_t gone = 0;
-    while (gone < TapeEdgeCount && TapeEdges[gone] < FrameTStates) ++gone;
+    while (gone < TapeEdgeCount && TapeEdges[gone] < frame) ++gone;
     TapeEdgeStartLevel = uint8_t(TapeEdgeStartLevel ^ (gone & 1));
-    for (uint32_t k = gone; k < TapeEdgeCount; ++k)
-        TapeEdges[k - gone] = TapeEdges[k] - FrameTStates;
+    for (uint32_t k = gone; k < TapeEdgeCount; ++k) TapeEdges[k - gone] = TapeEdges[k] - frame;
     TapeEdgeCount -= gone;
-    Tzx.clock = Tzx.clock > FrameTStates ? Tzx.clock - FrameTStates : 0;
+    Tzx.clock = Tzx.clock > frame ? Tzx.clock - frame : 0;
     Tzx.budget = StepBudget;
     if (!TapePlaying) {
         RestartEdgeSearch();
         return;
     }
     if (Tzx.stopPending) {
-        if (Tzx.stopAt <= FrameTStates) {
+        if (Tzx.stopAt <= frame) {
             Tzx.stopPending = false;
             TapePlaying = 0;
             RestartEdgeSearch();
             return;
         }
-        Tzx.stopAt -= FrameTStates;
+        Tzx.stopAt -= frame;
     }
     Generate();
     SampleEdgesForSound();

@@ -36,7 +36,7 @@ void CloseSound() {
 
 // Sample number of a T-state within the frame's 882 samples.
 static uint32_t SampleOf(uint32_t tstate) {
-    return uint32_t(uint64_t(tstate) * SamplesPerFrame / FrameTStates);
+    return uint32_t(uint64_t(tstate) * SamplesPerFrame / MachineFrameTStates);
 }
 
 // Volumes of 0-63 keep a sample within 1-254; larger stored ones clip instead of wrapping.

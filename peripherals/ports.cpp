@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "core/machine.h"
+#include "peripherals/ay_registers.h"
 #include "peripherals/input_state.h"
+#include "peripherals/machine_model.h"
 #include "peripherals/settings.h"
 #include "peripherals/tape_input.h"
 
@@ -18,8 +20,23 @@ constexpr uint8_t UlaPort = 0xFE;
 constexpr uint8_t KempstonPort = 0x1F;
 constexpr int FlashFrames = 12; // frames per flash half-cycle
 
-void PortWrite(uint8_t port, uint8_t value) {
-    if (port != UlaPort) return;
+// The 128K machines decode their ports on a few address lines: 0x7FFD on A15 = 0 and A1 = 0,
+// the sound chip's 0xFFFD (A15 = 1, A14 = 1) and 0xBFFD (A15 = 1, A14 = 0) on A1 = 0.
+constexpr uint16_t PagingMask = 0x8002, PagingMatch = 0x0000;
+constexpr uint16_t AyMask = 0xC002, AySelectMatch = 0xC000, AyWriteMatch = 0x8000;
+
+static void PagedMachinePortWrite(uint16_t port, uint8_t value) {
+    if ((port & PagingMask) == PagingMatch)
+        WritePagingPort(value);
+    else if ((port & AyMask) == AySelectMatch)
+        SelectAyRegister(value);
+    else if ((port & AyMask) == AyWriteMatch)
+        WriteAyRegister(value);
+}
+
+void PortWrite(uint16_t port, uint8_t value) {
+    if (IsPagedMachine()) PagedMachinePortWrite(port, value);
+    if (uint8_t(port) != UlaPort) return;
     uint32_t t = Machine.tstates;
     int band = BorderBandOf(t);
     if (BorderLog.nextBand < band)
@@ -43,6 +60,7 @@ static uint8_t KempstonByte(uint8_t j) {
 }
 
 uint8_t PortRead(uint8_t port, uint8_t high) {
+    if (IsPagedMachine() && ((high << 8 | port) & AyMask) == AySelectMatch) return ReadAyRegister();
     if (port == KempstonPort) {
         uint8_t j = 0;
         if (Settings.keybJoystick == 2) j = KeyJoyBits;

@@ -1,10 +1,12 @@
-// The ULA port 0xFE and the Kempston port 0x1F, and the per-frame logs that OUT fills.
+// The ULA port 0xFE and the Kempston port 0x1F, the 128K machines' paging and sound chip
+// ports, and the per-frame logs that OUT fills.
 #pragma once
 #include <cstdint>
 
 #include "core/io_bus.h"
+#include "core/machine.h"
 
-constexpr int BorderBands = 240;        // a frame's border is 240 bands of 291.2 T-states
+constexpr int BorderBands = 240;        // a frame's border is 240 bands (291.2 T-states on the 48K)
 constexpr int BeeperLogCapacity = 8192; // a frame holds fewer than 6400 OUTs
 
 struct BorderRecord {
@@ -30,7 +32,7 @@ extern uint32_t UlaReads;
 
 // Band of a T-state count, limited to 240 for the last instruction's overshoot.
 inline int BorderBandOf(uint32_t t) {
-    uint32_t band = t * 240u / 69888u;
+    uint32_t band = t * 240u / MachineFrameTStates;
     return band > 240u ? 240 : int(band);
 }
 

@@ -9,8 +9,10 @@
 constexpr uint32_t TapeFrameBufferSize = 1024; // one frame's samples and the overshoot slack
 // T-states past the frame's end that its last instruction may still read at.
 constexpr uint32_t TapeEdgeSlack = 64;
-// Edges lie at distinct T-states before FrameTStates + TapeEdgeSlack, so this many always fit.
-constexpr uint32_t TapeEdgeCapacity = FrameTStates + TapeEdgeSlack;
+// Edges lie at distinct T-states before TapeEdgeHorizon(), so this many always fit.
+constexpr uint32_t TapeEdgeCapacity = FrameTStates128 + TapeEdgeSlack; // the longer frame's
+// The T-state up to which a frame's edges are made: its end and the slack.
+inline uint32_t TapeEdgeHorizon() { return MachineFrameTStates + TapeEdgeSlack; }
 
 extern uint8_t TapePlaying;       // a tape is open and advances every frame; 0 with none
 extern uint32_t TStatesPerSample; // T-states one sample lasts within a frame

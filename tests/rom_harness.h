@@ -26,6 +26,22 @@ inline void BootRom(int frames = 200) {
     RunFrames(frames);
 }
 
+// The machine `kind` switched on, with the reason when it cannot run (its ROMs or its memory
+// missing); the 48K again when the object goes, for the tests that follow.
+struct MachineSwitch {
+    std::string unavailable;
+    explicit MachineSwitch(MachineKind kind) {
+        HeadlessReleaseAllKeys();
+        if (!SwitchMachine(kind, unavailable) && unavailable.empty()) unavailable = "?";
+    }
+    ~MachineSwitch() {
+        std::string why;
+        SwitchMachine(MachineKind::Spectrum48, why);
+    }
+};
+#define SKIP_WITHOUT(machineSwitch)                                                                \
+    if (!(machineSwitch).unavailable.empty()) GTEST_SKIP() << (machineSwitch).unavailable
+
 // Types space-separated chords such as "J SS+P SS+P ENTER" on the PC keyboard: each held 4
 // frames, released 4.
 inline bool TypeKeys(const std::string& chords, int holdFrames = 4) {

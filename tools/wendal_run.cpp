@@ -27,6 +27,7 @@ const char Usage[] =
     ".pzx, .wav, .raw). A .tzx, .csw or .pzx starts when the ROM's loader asks for it (at once\n"
     "under a spectrum.rom); one that stops at a block it cannot play makes the exit status 1.\n"
     "A \"spectrum.rom\" beside the program replaces the built-in ROM. -- ends the options.\n"
+    "  --machine M       the machine: 48 (the default), 128 or plus2 (the +2)\n"
     "  --frames N        frames to run (default 250, 50 a second of Spectrum time)\n"
     "  --type KEYS       type key chords, e.g. \"J SS+P SS+P ENTER\"; keys are A-Z, 0-9, ENTER,\n"
     "                    SPACE, CS (CAPS SHIFT), SS (SYMBOL SHIFT); each chord is held 4 frames\n"
@@ -45,6 +46,7 @@ const char Usage[] =
 
 struct Options {
     const char* file = nullptr;
+    SpectrumModel machine = SpectrumModel::Spectrum48;
     uint32_t frames = 250;
     uint32_t typeAt = 100;
     uint32_t tapeRate = 11025;
@@ -76,6 +78,23 @@ bool ParseTypedChords(const char* text, KeyChords& chords) {
     std::string error;
     if (ParseChords(text, chords, error)) return true;
     std::fprintf(stderr, "wendal-run: %s\n", error.c_str());
+    return false;
+}
+
+// The machine of --machine, or a message on standard error.
+bool ParseMachine(const char* text, SpectrumModel& machine) {
+    static const struct {
+        const char* name;
+        SpectrumModel kind;
+    } names[] = {{"48", SpectrumModel::Spectrum48},
+                 {"128", SpectrumModel::Spectrum128},
+                 {"plus2", SpectrumModel::Plus2}};
+    for (const auto& n : names)
+        if (!std::strcmp(text, n.name)) {
+            machine = n.kind;
+            return true;
+        }
+    std::fprintf(stderr, "wendal-run: --machine is 48, 128 or plus2, not \"%s\"\n", text);
     return false;
 }
 
@@ -119,9 +138,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
             o.autoload = true;
             continue;
         }
-        static const char* const withValue[] = {"--frames",    "--type",   "--type-at",
-                                                "--tape-rate", "--screen", "--screenshot",
-                                                "--audio",     "--save"};
+        static const char* const withValue[] = {"--machine",    "--frames",    "--type",
+                                                "--type-at",    "--tape-rate", "--screen",
+                                                "--screenshot", "--audio",     "--save"};
         bool known = false;
         for (const char* name : withValue) known = known || !std::strcmp(arg, name);
         if (!known) {
@@ -141,6 +160,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
             ok = ParseCount(arg, value, o.typeAt);
         else if (!std::strcmp(arg, "--type"))
             ok = ParseTypedChords(value, o.chords);
+        else if (!std::strcmp(arg, "--machine"))
+            ok = ParseMachine(value, o.machine);
         else if (!std::strcmp(arg, "--tape-rate")) {
             ok = !std::strcmp(value, "11025") || !std::strcmp(value, "22050") ||
                  !std::strcmp(value, "44100");
@@ -204,9 +225,15 @@ alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame,
 bool Start(const Options& o, const char* argv0) {
     // Without an audio file nothing would hear the sound, so none is made.
     HeadlessWaveRecordTo(o.audio);
-    const bool sound = StartMachine(ExecutableFolder(argv0), o.audio != nullptr).soundOpen;
+    const MachineStarted started =
+        StartMachine(ExecutableFolder(argv0), o.audio != nullptr, o.machine);
+    if (!started.unavailable.empty()) {
+        std::fprintf(stderr, "wendal-run: the %s is unavailable: %s\n", ModelName(o.machine),
+                     started.unavailable.c_str());
+        return false;
+    }
     SetPixelFormat(PixelFormat{32, 0, 0xFF0000, 0x00FF00, 0x0000FF});
-    if (o.audio && !sound) {
+    if (o.audio && !started.soundOpen) {
         ReportUnwritable("audio file", o.audio);
         return false;
     }
