@@ -3,17 +3,17 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/engine.h"
+
 // The machines a tape can be started on, each with its own way of starting one. The 48K types
 // LOAD "" into its BASIC editor; a machine with a start-up menu would choose its tape loader.
 enum class AutoLoadMachine : uint8_t { Spectrum48 };
 
 // Resets the processor and types the machine's loading command once the ROM has started. A
-// recording is stopped and rewound, and played when the command has been entered. The caller
-// has loaded the tape (LoadFile) and the ROM (LoadRom).
+// recording is stopped and rewound, and played when the command has been entered. LoadMedia
+// calls it once the tape and the ROM are in.
 void StartAutoLoad(AutoLoadMachine machine = AutoLoadMachine::Spectrum48);
 // Stops typing, with the keys released (a snapshot loaded or the machine reset meanwhile).
 void CancelAutoLoad();
-// True from StartAutoLoad until the command has been entered.
-bool AutoLoadTyping();
 // Once per frame, after the keyboard scan: presses the keys of the command due in the next frame.
 void AutoLoadFrameStep();
