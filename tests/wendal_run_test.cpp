@@ -377,6 +377,7 @@ TEST_F(WendalRun, BadCommandLinesAreRefusedWithAMessage) {
           Case{"--type-at", "--type-at needs a value"},
           Case{"--tape-rate 8000", "11025, 22050 or 44100"},
           Case{"--tape-rate abc", "11025, 22050 or 44100"},
+          Case{"--stereo bac", "--stereo is abc or acb"},
           Case{"--frames 103 --type 'A'", "--frames is 103"},
           Case{"--colour", "unknown option --colour"}, Case{"a.sna b.sna", "only one file"}}) {
         RunResult r = Run(std::string(c.args) + " --screen " + File("s.scr"));
@@ -390,40 +391,73 @@ TEST_F(WendalRun, BadCommandLinesAreRefusedWithAMessage) {
 }
 
 // 128 BASIC's PLAY drives the sound chip: PLAY "c","e","g" sounds a C major chord from middle C
-// for half a second, one note a channel. The recording's three strongest tones are the notes'
+// for half a second, one note a channel (A, B, C). The recording's strongest tones are the notes'
 // pitches (equal temperament, A above them at 440 Hz), within the ROM's rounding of its periods.
-TEST_F(WendalRun, The128KRomPlaysAChordOnTheSoundChip) {
-    // Down to 128 BASIC on the start-up menu; the SYMBOL SHIFTs give the editor time to appear.
-    RunResult r = Run("--machine 128 --frames 400 --type-at 120 --type 'CS+6 ENTER SS SS SS SS P L "
-                      "A Y SPACE SS+P C SS+P SS+N SS+P E SS+P SS+N SS+P G SS+P ENTER' --audio " +
-                      File("play.wav"));
-    if (r.status != 0 && r.err.find("128") != std::string::npos) GTEST_SKIP() << r.err;
-    ASSERT_EQ(r.status, 0) << r.err;
-    const std::string wav = Slurp(dir / "play.wav");
-    const std::vector<int16_t> samples =
-        Samples16(std::vector<uint8_t>(wav.begin(), wav.end()), 44);
-    // The chord: the first frame after the typing (frame 300) where the sound swings widely.
-    size_t start = 300 * 882;
-    auto swing = [&](size_t at) {
-        const auto [low, high] =
-            std::minmax_element(samples.begin() + long(at), samples.begin() + long(at + 882));
-        return *high - *low;
-    };
-    while (start + 25 * 882 < samples.size() && swing(start) < 6000) start += 882;
-    ASSERT_LT(start + 25 * 882, samples.size()) << "no chord heard";
-    const std::vector<double> chord(samples.begin() + long(start + 2 * 882),
-                                    samples.begin() + long(start + 22 * 882));
-    std::vector<SpectrumPeak> peaks = StrongestTones(chord, 44100, 3);
-    ASSERT_EQ(peaks.size(), 3u);
-    std::sort(peaks.begin(), peaks.end(),
-              [](const SpectrumPeak& a, const SpectrumPeak& b) { return a.hertz < b.hertz; });
-    const double notes[] = {-9, -5, -2}; // semitones from A 440: C, E, G
-    for (int i = 0; i < 3; ++i) {
-        const double expected = 440.0 * std::pow(2.0, notes[i] / 12.0);
-        EXPECT_NEAR(peaks[i].hertz, expected, expected * 0.005) << "note " << i;
-        std::printf("PLAY note %d: %.2f Hz measured, %.2f Hz equal-tempered\n", i, peaks[i].hertz,
-                    expected);
+class PlayedChord : public WendalRun {
+  protected:
+    // The chord's middle 20 frames as wendal-run records them with `options`, channel by channel.
+    std::vector<std::vector<double>> Record(const std::string& options) {
+        // Down to 128 BASIC on the start-up menu; the SYMBOL SHIFTs give the editor time to appear.
+        RunResult r = Run("--machine 128 --frames 400 --type-at 120 --type 'CS+6 ENTER SS SS SS SS "
+                          "P L A Y SPACE SS+P C SS+P SS+N SS+P E SS+P SS+N SS+P G SS+P ENTER' " +
+                          options + " --audio " + File("play.wav"));
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string wav = Slurp(dir / "play.wav");
+        if (wav.size() < 44) return {};
+        const size_t channels = uint8_t(wav[22]);
+        const std::vector<int16_t> samples =
+            Samples16(std::vector<uint8_t>(wav.begin(), wav.end()), 44);
+        // The chord: the first frame after the typing (frame 300) where the sound swings widely.
+        size_t frame = 300;
+        auto swing = [&](size_t f) {
+            int16_t low = 0, high = 0;
+            for (size_t i = f * 882 * channels; i < (f + 1) * 882 * channels; ++i)
+                low = std::min(low, samples[i]), high = std::max(high, samples[i]);
+            return high - low;
+        };
+        while ((frame + 25) * 882 * channels < samples.size() && swing(frame) < 4000) ++frame;
+        if ((frame + 25) * 882 * channels >= samples.size()) return {};
+        std::vector<std::vector<double>> chord(channels);
+        for (size_t i = (frame + 2) * 882 * channels; i < (frame + 22) * 882 * channels; ++i)
+            chord[i % channels].push_back(samples[i]);
+        return chord;
     }
+    // The `count` strongest tones, lowest first.
+    static std::vector<double> Tones(const std::vector<double>& sound, size_t count) {
+        std::vector<double> hertz;
+        for (const SpectrumPeak& p : StrongestTones(sound, 44100, count)) hertz.push_back(p.hertz);
+        std::sort(hertz.begin(), hertz.end());
+        return hertz;
+    }
+    static double Note(int semitonesFromA) { return 440.0 * std::pow(2.0, semitonesFromA / 12.0); }
+    const double c = Note(-9), e = Note(-5), g = Note(-2);
+};
+
+TEST_F(PlayedChord, The128KRomPlaysAChordOnTheSoundChip) {
+    const std::vector<std::vector<double>> chord = Record("");
+    ASSERT_EQ(chord.size(), 1u) << "no chord heard, or not in mono";
+    const std::vector<double> tones = Tones(chord[0], 3);
+    const double notes[] = {c, e, g};
+    ASSERT_EQ(tones.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(tones[size_t(i)], notes[i], notes[i] * 0.005) << "note " << i;
+        std::printf("PLAY note %d: %.2f Hz measured, %.2f Hz equal-tempered\n", i, tones[size_t(i)],
+                    notes[i]);
+    }
+}
+
+// In stereo A-C-B the left hears channels A and C, the right B and C: c and g on the left, e and
+// g on the right.
+TEST_F(PlayedChord, StereoPlacesTheChipsChannels) {
+    const std::vector<std::vector<double>> chord = Record("--stereo acb");
+    ASSERT_EQ(chord.size(), 2u) << "no chord heard, or not in stereo";
+    const std::vector<double> left = Tones(chord[0], 2), right = Tones(chord[1], 2);
+    ASSERT_EQ(left.size(), 2u);
+    ASSERT_EQ(right.size(), 2u);
+    EXPECT_NEAR(left[0], c, c * 0.005);
+    EXPECT_NEAR(left[1], g, g * 0.005);
+    EXPECT_NEAR(right[0], e, e * 0.005);
+    EXPECT_NEAR(right[1], g, g * 0.005);
 }
 
 } // namespace

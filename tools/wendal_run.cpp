@@ -37,7 +37,9 @@ const char Usage[] =
     "                    a .wav header naming one of these rates overrides it\n"
     "  --screen FILE     write the 6912 bytes of screen memory at the end\n"
     "  --screenshot FILE write the final frame as a 320 x 240 PNG\n"
-    "  --audio FILE      record the sound as a 44100 Hz 16-bit mono WAV\n"
+    "  --audio FILE      record the sound as a 44100 Hz 16-bit WAV, mono unless --stereo\n"
+    "  --stereo ORDER    the 128K's sound chip in stereo, its channels from left to right\n"
+    "                    abc (A-B-C) or acb (A-C-B); the beeper in the middle\n"
     "  --save FILE       save a snapshot at the end (.z80 if FILE ends so, else .sna)\n"
     "  --text            print the text on the screen at the end\n"
     "  --speed           print the speed against real time at the end\n"
@@ -47,6 +49,7 @@ const char Usage[] =
 struct Options {
     const char* file = nullptr;
     SpectrumModel machine = SpectrumModel::Spectrum48;
+    uint8_t stereo = 0; // "AY Stereo": 0 mono, 1 A-B-C, 2 A-C-B
     uint32_t frames = 250;
     uint32_t typeAt = 100;
     uint32_t tapeRate = 11025;
@@ -98,6 +101,14 @@ bool ParseMachine(const char* text, SpectrumModel& machine) {
     return false;
 }
 
+// The channel order of --stereo, or a message on standard error.
+bool ParseStereo(const char* text, uint8_t& stereo) {
+    stereo = !std::strcmp(text, "abc") ? 1 : !std::strcmp(text, "acb") ? 2 : 0;
+    if (stereo) return true;
+    std::fprintf(stderr, "wendal-run: --stereo is abc or acb, not \"%s\"\n", text);
+    return false;
+}
+
 // 0 to go on, otherwise the exit status (2 for a bad command line, -1 for 0 after --help or
 // --version).
 int ParseOptions(int argc, char** argv, Options& o) {
@@ -138,9 +149,9 @@ int ParseOptions(int argc, char** argv, Options& o) {
             o.autoload = true;
             continue;
         }
-        static const char* const withValue[] = {"--machine",    "--frames",    "--type",
-                                                "--type-at",    "--tape-rate", "--screen",
-                                                "--screenshot", "--audio",     "--save"};
+        static const char* const withValue[] = {
+            "--machine", "--frames",     "--type",  "--type-at", "--tape-rate",
+            "--screen",  "--screenshot", "--audio", "--stereo",  "--save"};
         bool known = false;
         for (const char* name : withValue) known = known || !std::strcmp(arg, name);
         if (!known) {
@@ -162,6 +173,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
             ok = ParseTypedChords(value, o.chords);
         else if (!std::strcmp(arg, "--machine"))
             ok = ParseMachine(value, o.machine);
+        else if (!std::strcmp(arg, "--stereo"))
+            ok = ParseStereo(value, o.stereo);
         else if (!std::strcmp(arg, "--tape-rate")) {
             ok = !std::strcmp(value, "11025") || !std::strcmp(value, "22050") ||
                  !std::strcmp(value, "44100");
@@ -225,6 +238,7 @@ alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame,
 bool Start(const Options& o, const char* argv0) {
     // Without an audio file nothing would hear the sound, so none is made.
     HeadlessWaveRecordTo(o.audio);
+    SetEngineSetting(EngineSetting::AyStereo, o.stereo);
     const MachineStarted started =
         StartMachine(ExecutableFolder(argv0), o.audio != nullptr, o.machine);
     if (!started.unavailable.empty()) {
