@@ -33,7 +33,7 @@ run: configure
 bench: build
 	@$(BUILD)/bench/wendal-bench-core
 	@$(BUILD)/bench/wendal-bench-render
-	@$(BUILD)/bench/wendal-bench-ay-chip
+	@$(BUILD)/bench/wendal-bench-sound
 	@printf "wendal-run, ROM start-up screen: " && $(BUILD)/tools/wendal-run --frames 25000 --speed
 	@printf "wendal-run, workload snapshot:   " && \
 	  $(BUILD)/tools/wendal-run --frames 25000 --speed $(BUILD)/bench/workload.sna

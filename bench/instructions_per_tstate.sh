@@ -42,10 +42,17 @@ run_work=$(per_tstate "$(count "$run" --frames $frames "$snapshot")" \
 run_128=$(per_tstate "$(count "$run" --machine 128 --frames $frames)" \
     "$(count "$run" --machine 128 --frames $double)" 70908)
 
-chip="$build/bench/wendal-bench-ay-chip"
-chip_mono=$(per_tstate "$(count "$chip" $frames mono)" "$(count "$chip" $double mono)" 70908)
-chip_stereo=$(per_tstate "$(count "$chip" $frames stereo)" "$(count "$chip" $double stereo)" \
-    70908)
+sound="$build/bench/wendal-bench-sound"
+# One mode of the sound benchmark, per T-state of its frames ($2; the 48K's unless given).
+sound_per_tstate() {
+    per_tstate "$(count "$sound" $frames "$1")" "$(count "$sound" $double "$1")" "$2"
+}
+chip_mono=$(sound_per_tstate chip-mono 70908)
+chip_stereo=$(sound_per_tstate chip-stereo 70908)
+frame_48=$(sound_per_tstate 48k)
+frame_48_sound=$(sound_per_tstate 48k-sound)
+frame_128_mono=$(sound_per_tstate 128k-mono 70908)
+frame_128_stereo=$(sound_per_tstate 128k-stereo 70908)
 
 echo "host instructions per T-state (cachegrind):"
 echo "  core,        ROM start-up screen: $core_rom"
@@ -53,5 +60,9 @@ echo "  core,        workload:            $core_work"
 echo "  whole frame, ROM start-up screen: $run_rom"
 echo "  whole frame, workload snapshot:   $run_work"
 echo "  whole frame, 128K start-up menu:  $run_128"
-echo "  sound chip,  three tones, mono:   $chip_mono"
-echo "  sound chip,  three tones, stereo: $chip_stereo"
+echo "  sound chip alone, three tones, mono:     $chip_mono"
+echo "  sound chip alone, three tones, stereo:   $chip_stereo"
+echo "  whole frame, workload, 48K, silent:      $frame_48"
+echo "  whole frame, workload, 48K, its sound:   $frame_48_sound"
+echo "  whole frame, workload, 128K, chord mono: $frame_128_mono"
+echo "  whole frame, workload, 128K, stereo:     $frame_128_stereo"
