@@ -74,18 +74,17 @@ void AyFrameSound(uint32_t frameTStates, AyStereoMode mode, float* out) {
     const bool silent =
         std::all_of(Panned, Panned + Channels * ticks, [](float v) { return v == 0.0f; });
     SilentFramesFed = silent ? SilentFramesFed + 1 : 0;
-    if (silent && SilentFramesFed > FramesToSettle) {
-        // What the resampler holds and the frames queued behind it are all silence: the stream
-        // goes on from them later as if these frames had been through it.
+    // Without a resampler the chip is not heard. With one, once what it holds and the frames
+    // queued behind it are all silence, the stream goes on from them later as if these frames
+    // had been through it.
+    if (!Resampler || (silent && SilentFramesFed > FramesToSettle)) {
         std::memset(out, 0, size_t(Channels * WaveBlockFrames) * sizeof *out);
         return;
     }
-    if (Resampler) {
-        size_t used = 0, made = 0;
-        soxr_process(Resampler, Panned, size_t(ticks), &used, Fifo + Channels * FifoCount,
-                     size_t(FifoFrames - FifoCount), &made);
-        FifoCount += int(made);
-    }
+    size_t used = 0, made = 0;
+    soxr_process(Resampler, Panned, size_t(ticks), &used, Fifo + Channels * FifoCount,
+                 size_t(FifoFrames - FifoCount), &made);
+    FifoCount += int(made);
     // The stream's start: silence ahead of the resampler's first output, and room for the
     // pieces it hands on to come early or late.
     if (FifoCount < WaveBlockFrames) {
