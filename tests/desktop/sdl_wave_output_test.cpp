@@ -108,6 +108,39 @@ TEST(SdlWaveOutput, ResetDiscardsTheQueueAndAClosedOutputOpensAgain) {
     }
 }
 
+// Stereo blocks reach the device as 16-bit frames of left then right, in the order queued.
+TEST(SdlWaveOutput, StereoBlocksReachTheDeviceLeftThenRight) {
+    const std::string file = std::string(WENDAL_TEST_BINARY_DIR) + "/stereo-disk.raw";
+    std::remove(file.c_str());
+    UseDriver("disk");
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    ASSERT_TRUE(WaveOpen(2));
+    for (int slot = 0; slot < 4; ++slot) {
+        for (int k = 0; k < WaveBlockFrames; ++k) {
+            Blocks[slot][2 * k] = int16_t(1000 * (slot + 1)); // left: the block's number
+            Blocks[slot][2 * k + 1] = int16_t(-k);            // right: the frame's
+        }
+        WaveQueue(slot, Blocks[slot]);
+    }
+    for (int slot = 0; slot < 4; ++slot) ASSERT_TRUE(WaitDone(slot)) << slot;
+    WaveClose();
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<int16_t> played =
+        Samples16(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {}));
+    std::vector<int16_t> heard; // the frames of the queued blocks, after the starting silence
+    size_t i = 0;
+    while (i + 1 < played.size() && played[i] == 0) i += 2;
+    for (; i + 1 < played.size() && played[i] != 0; i += 2)
+        heard.push_back(played[i]), heard.push_back(played[i + 1]);
+    ASSERT_EQ(heard.size(), size_t(4 * 2 * WaveBlockFrames));
+    for (size_t f = 0; f < heard.size() / 2; ++f) {
+        ASSERT_EQ(heard[2 * f], 1000 * int(f / WaveBlockFrames + 1)) << f;
+        ASSERT_EQ(heard[2 * f + 1], -int(f % WaveBlockFrames)) << f;
+    }
+    unsetenv("SDL_DISKAUDIOFILE");
+    std::remove(file.c_str());
+}
+
 // ---- A BEEP typed at the ROM, played through the disk driver ---------------------------------
 
 void RunFrames(int n) {
