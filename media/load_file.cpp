@@ -63,16 +63,8 @@ template <class Open> bool LoadAs(MediaKind kind, Open open) {
     return file && ReadOpenFile(file, kind);
 }
 
-} // namespace
-
-MediaKind MediaKindOf(const char* name) {
-    const char* dot = name ? std::strrchr(name, '.') : nullptr;
-    if (!dot) return MediaKind::Unknown;
-    for (const KindByExtension& k : Kinds)
-        if (std::strcmp(dot, k.lower) == 0 || std::strcmp(dot, k.upper) == 0) return k.kind;
-    return MediaKind::Unknown;
-}
-
+// A stream reading a copy of the bytes, freed when it is closed; nullptr (LastLoadError
+// Unreadable) when there is no memory for it.
 std::FILE* OpenBytes(const uint8_t* data, size_t size) {
     // A buffer of the stream's own (fmemopen with none given), written and then read from its
     // start. One byte more than the bytes: a stream open for writing puts a null byte at its
@@ -85,6 +77,16 @@ std::FILE* OpenBytes(const uint8_t* data, size_t size) {
     if (file) std::fclose(file);
     LastLoadError = LoadError::Unreadable;
     return nullptr;
+}
+
+} // namespace
+
+MediaKind MediaKindOf(const char* name) {
+    const char* dot = name ? std::strrchr(name, '.') : nullptr;
+    if (!dot) return MediaKind::Unknown;
+    for (const KindByExtension& k : Kinds)
+        if (std::strcmp(dot, k.lower) == 0 || std::strcmp(dot, k.upper) == 0) return k.kind;
+    return MediaKind::Unknown;
 }
 
 bool LoadFileAs(const char* path, MediaKind kind) {

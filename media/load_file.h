@@ -32,9 +32,6 @@ bool LoadFileAs(const char* path, MediaKind kind);
 // The same for bytes in memory under a file name: the bytes are copied into a stream of their
 // own, from which a tape streams as from a file.
 bool LoadFileBytes(const char* name, const uint8_t* data, size_t size);
-// A stream reading a copy of the bytes, freed when it is closed; nullptr (LastLoadError
-// Unreadable) when there is no memory for it.
-std::FILE* OpenBytes(const uint8_t* data, size_t size);
 
 // Saves a .z80 snapshot (version 3) when the name ends in ".z80"/".Z80", a .sna whatever the
 // other extension; on success the tape is ejected.
