@@ -1,6 +1,7 @@
 // .z80 from bytes: a refused snapshot changes nothing; a loaded one never touches the ROM, and
 // written out again and read back it gives the same machine.
 #include "fuzz/fuzz_harness.h"
+#include "media/load_file.h"
 #include "media/z80_snapshot.h"
 
 static MachineState Before, Loaded;
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(SaveZ80Snapshot(path.c_str()));
     FUZZ_CHECK(SameState(Loaded)); // saving changes nothing
     PutState(Before);
-    FUZZ_CHECK(LoadZ80Snapshot(path.c_str()));
+    FUZZ_CHECK(LoadFile(path.c_str()));
     FUZZ_CHECK(SameState(Loaded));
     return 0;
 }

@@ -2,15 +2,16 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 constexpr uint32_t SnapshotHeaderSize = 27;
 constexpr uint32_t SnapshotRamSize = 49152; // 0x4000-0xFFFF; the ROM is never stored
 constexpr uint32_t SnapshotSize = SnapshotHeaderSize + SnapshotRamSize;
 
 // Reads a snapshot into the Machine and BorderLog.colour. PC comes off the loaded stack.
-// A file that cannot be read whole changes nothing; bytes past 49179 are ignored.
-// Only a regular file is read (a FIFO would block). LastLoadError says why a load failed.
-bool LoadSnapshot(const char* path);
+// A file that cannot be read whole changes nothing; bytes past 49179 are ignored. The file,
+// opened by the caller, stays open. LastLoadError says why a load failed.
+bool LoadSnapshot(std::FILE* file);
 // The same from bytes in memory: fewer than SnapshotSize change nothing (LoadError::TooShort).
 bool LoadSnapshotBytes(const uint8_t* data, size_t size);
 // Writes the Machine to the file, PC pushed onto its stack first (those two bytes stay in

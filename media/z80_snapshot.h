@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Larger files are refused unread (LoadError::TooLarge): a 48K snapshot is about 49 KB, a
 // 128K one with every page uncompressed about 130 KB.
@@ -10,8 +11,8 @@ constexpr size_t Z80MaxFileSize = 256 * 1024;
 
 // Reads a .z80 file into the Machine and BorderLog.colour; halted is cleared, and tstates is
 // the file's place in the frame (version 3) or kept (versions 1 and 2, which have none).
-// Only a regular file is read, whole, before anything is stored.
-bool LoadZ80Snapshot(const char* path);
+// The file, opened by the caller and left open, is read whole before anything is stored.
+bool LoadZ80Snapshot(std::FILE* file);
 // The same from bytes in memory. A damaged or cut-short file (LoadError::Damaged) or one made
 // for another machine (LoadError::OtherMachine: 16K, 128K, SamRam) changes nothing at all.
 bool LoadZ80Bytes(const uint8_t* data, size_t size);
