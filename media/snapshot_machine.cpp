@@ -4,6 +4,7 @@
 
 #include "media/load_error.h"
 #include "media/rom.h"
+#include "media/tape.h"
 #include "peripherals/ay_registers.h"
 
 bool SnapshotMachineAvailable(MachineKind kind) {
@@ -20,6 +21,7 @@ void SwitchToSnapshotMachine(MachineKind kind) {
     std::string why;
     SelectMachineMemory(kind, why); // cannot fail once the memory is prepared
     LoadRom();
+    RetimeTape();
     ResetPaging();
     ResetAyRegisters();
 }
