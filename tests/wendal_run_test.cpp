@@ -186,6 +186,28 @@ TEST_F(WendalRun, AutoloadRunsEveryKindOfTape) {
     EXPECT_EQ(r.out.find("LOAD"), std::string::npos) << r.out;
 }
 
+// --machine runs the 128K or the +2: --autoload chooses Tape Loader on its menu, the program
+// pages its banks, and a saved snapshot is a 128K one that brings the machine back by itself.
+TEST_F(WendalRun, TheMachinesRunAndAutoloadTheirTapes) {
+    const std::string tape = "'" + std::string(WENDAL_TEST_BINARY_DIR) + "/data/banks128.tap'";
+    for (const char* machine : {"128", "plus2"}) {
+        RunResult r = Run(std::string("--machine ") + machine + " --frames 150 --text");
+        if (r.status == 1 && r.err.find("unavailable") != std::string::npos) GTEST_SKIP() << r.err;
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("Tape Loader"), std::string::npos) << r.out;
+        r = Run(std::string("--machine ") + machine + " --frames 400 --autoload --text --save " +
+                File("m.z80") + " " + tape);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("CRC B6CB"), std::string::npos) << machine << r.out;
+        // Opened on the default 48K, the snapshot brings its own machine back: the program's
+        // screen in page 5, and a save of it is a 128K .sna.
+        r = Run("--frames 10 --text --save " + File("m.sna") + " " + File("m.z80"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("CRC B6CB"), std::string::npos) << machine << r.out;
+        EXPECT_EQ(std::filesystem::file_size(dir / "m.sna"), 131103u);
+    }
+}
+
 TEST_F(WendalRun, ScreenshotIsA320By240Png) {
     RunResult r = Run("--frames 100 --screenshot " + File("shot.png"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -373,6 +395,8 @@ TEST_F(WendalRun, BadCommandLinesAreRefusedWithAMessage) {
           Case{"--type-at", "--type-at needs a value"},
           Case{"--tape-rate 8000", "11025, 22050 or 44100"},
           Case{"--tape-rate abc", "11025, 22050 or 44100"},
+          Case{"--machine 16", "--machine is 48, 128 or plus2"},
+          Case{"--machine", "--machine needs a value"},
           Case{"--frames 103 --type 'A'", "--frames is 103"},
           Case{"--colour", "unknown option --colour"}, Case{"a.sna b.sna", "only one file"}}) {
         RunResult r = Run(std::string(c.args) + " --screen " + File("s.scr"));
