@@ -308,6 +308,10 @@ void MainWindow::dropEvent(QDropEvent* e) {
     const QList<QUrl> urls = e->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
     e->acceptProposedAction();
+    // Dragged from another program, whose window stays active: the machine, which stops while
+    // its window is inactive, would not load the file until the window was clicked.
+    raise();
+    activateWindow();
     const std::string path = urls.first().toLocalFile().toStdString();
     const qsizetype others = urls.size() - 1;
     QTimer::singleShot(0, this, [path, others] {

@@ -10,7 +10,7 @@ PACKAGES=(
   libpng-dev zlib1g-dev qt6-base-dev libsdl2-dev libxcb1-dev fonts-liberation2
   pasmo zmakebas fuse-emulator-utils sox
   opense-basic spectrum-roms
-  xvfb openbox xdotool imagemagick x11-utils
+  xvfb openbox xdotool imagemagick x11-utils libx11-dev
   dpkg-dev desktop-file-utils libxml2-utils shared-mime-info man-db lintian
 )
 

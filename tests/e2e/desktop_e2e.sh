@@ -10,46 +10,11 @@
 # Usage: desktop_e2e.sh WENDAL WENDAL_RUN DATA_DIR DEPTH
 set -u
 WENDAL=$1 WENDAL_RUN=$2 DATA=$3 DEPTH=$4
-SKIP=77
 TAPE=$DATA/hello.tap
-# The speed read-out is drawn over this corner of the picture only in the window.
-MASK='rectangle 200,208 319,239'
-
-command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit $SKIP; }
-for tool in openbox xdotool xwininfo xprop xmessage import convert compare; do
-    command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
-done
 
 . "$(dirname "$0")/x_session.sh"
+NeedTools openbox xdotool xwininfo xprop xmessage import convert compare
 StartScratch
-
-# The window's picture area (the bottom 320 x 240 of the client) with the read-out masked.
-CapturePicture() {
-    local size height
-    size=$(ClientSize); height=${size#*x}
-    import -window "$WIN" "$WORK/window.png" 2>/dev/null || return 1
-    convert "$WORK/window.png" -crop 320x240+0+$((height - 240)) +repage \
-        -fill black -draw "$MASK" "$1"
-}
-
-# Differing pixels between two pictures; 5-6-5 colours at depth 16 need a little fuzz.
-DiffCount() {
-    local fuzz=0
-    [ "$DEPTH" = 16 ] && fuzz=6%
-    compare -metric AE -fuzz $fuzz "$1" "$2" null: 2>&1
-}
-
-PictureMatches() {
-    CapturePicture "$WORK/picture.png" && [ "$(DiffCount "$WORK/picture.png" "$1")" = 0 ]
-}
-
-# The renderer's own output after FRAMES frames, masked like the window.
-Reference() {
-    local out=$1 frames=$2; shift 2
-    "$WENDAL_RUN" "$@" --frames "$frames" --screenshot "$out" >/dev/null ||
-        Fail "wendal-run $* failed"
-    convert "$out" -fill black -draw "$MASK" "$out"
-}
 
 MakeReferences() {
     Reference "$WORK/rom.png" 250
@@ -70,14 +35,6 @@ StartWendal() {
     echo "window $WIN \"$title\", client $(ClientSize)"
     [[ $title == "$(basename "$file") - Wendal"* ]] || Fail "title \"$title\""
     xdotool windowactivate --sync "$WIN"
-}
-
-Title() { xdotool getwindowname "$WIN"; }
-
-# Keeps a screenshot of the screen as NAME.png when E2E_SHOTS is set.
-Shot() {
-    [ -n "${E2E_SHOTS:-}" ] || return 0
-    mkdir -p "$E2E_SHOTS" && import -window root "$E2E_SHOTS/depth$DEPTH-$1.png" 2>/dev/null
 }
 
 # The picture in a client area resized by hand: at the largest whole scale that fits, centred,
@@ -105,27 +62,10 @@ ScaledMatches() {
         [ "$(DiffCount "$WORK/scaled.png" "$1")" = 0 ] && [ "$(BarsBrightest)" = 0 ]
 }
 
-# Waits for the window to show the reference, then reports the final difference.
-ExpectPicture() {
-    local ref=$1 what=$2 count
-    WaitFor 90 PictureMatches "$ref"
-    CapturePicture "$WORK/picture.png" || Fail "could not capture the window"
-    count=$(DiffCount "$WORK/picture.png" "$ref")
-    echo "$what: window picture 320x240 against the renderer's, $count pixels differ"
-    [ "$count" = 0 ] || Fail "$what: the window does not show the renderer's picture"
-}
-
 # The window shows what the renderer draws after typing KEYS, in either phase of the flashing
 # cursor (it changes every 16 frames).
 ShowsTyped() {
     PictureMatches "$WORK/typed-$1-a.png" || PictureMatches "$WORK/typed-$1-b.png"
-}
-
-# A chord such as ctrl+p held about 100 ms, as a person types.
-Press() {
-    xdotool keydown "$1"
-    sleep 0.1
-    xdotool keyup "$1"
 }
 
 # LOAD "" a key at a time, each once the screen shows the one before, as a person looks before
@@ -249,17 +189,6 @@ BottomEdge() {
     extents=$(xprop -id "$WIN" _NET_FRAME_EXTENTS | sed 's/.*= //; s/ //g')
     xwininfo -id "$WIN" |
         awk -v bottom="${extents##*,}" '/Absolute upper-left Y/{y=$4} /Height:/{h=$2} END{print y + h + bottom - 1}'
-}
-
-Quit() {
-    local status
-    xdotool key alt+F4
-    WaitFor 30 eval '! kill -0 $APP_PID 2>/dev/null' || Fail "wendal still running after alt+F4"
-    wait $APP_PID
-    status=$?
-    APP_PID=
-    echo "wendal exited with status $status"
-    [ $status = 0 ] || Fail "exit status $status: $(cat "$WORK/wendal.log")"
 }
 
 # After opening a recording, F2 and Enter save a snapshot beside it, never over it.

@@ -6,14 +6,9 @@
 # Usage: ending_e2e.sh WENDAL DEPTH
 set -u
 WENDAL=$1 DEPTH=$2
-SKIP=77
-
-command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit $SKIP; }
-for tool in openbox xdotool xwininfo xprop; do
-    command -v $tool >/dev/null || { echo "FAIL: $tool not installed"; exit 1; }
-done
 
 . "$(dirname "$0")/x_session.sh"
+NeedTools openbox xdotool xwininfo xprop
 StartScratch
 
 CONF() { echo "$XDG_CONFIG_HOME/Corvallo Software/Wendal.conf"; }
