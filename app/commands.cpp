@@ -5,34 +5,18 @@
 #include "app/dialogs.h"
 #include "app/display_modes.h"
 #include "app/menu_table.h"
+#include "app/preferences.h"
 #include "app/recent_files.h"
 #include "app/run_state.h"
 #include "app/title.h"
 #include "app/window_services.h"
-#include "core/machine.h"
-#include "display/display_state.h"
-#include "display/screen_shadow.h"
-#include "engine/auto_load.h"
-#include "engine/open_media.h"
-#include "media/frame_png.h"
-#include "media/load_error.h"
-#include "media/load_file.h"
-#include "media/sampled_tape.h"
-#include "media/tape.h"
-#include "media/tzx_player.h"
-#include "peripherals/beeper.h"
-#include "peripherals/joystick.h"
-#include "peripherals/settings.h"
+#include "engine/engine.h"
 #include "platform/desktop/desktop_keyboard.h"
-#include "platform/file_replacement.h"
 
 std::string FileName;
 std::string ScreenshotName;
 bool SoundAvailable = true;
 bool WindowModesAvailable = true;
-
-constexpr uint16_t ScreenMemoryStart = 0x4000;
-constexpr size_t ScreenMemoryBytes = 6912; // the bitmap and the attributes
 
 namespace {
 
@@ -48,6 +32,11 @@ std::string SnapshotExtension(const std::string& name) {
 
 } // namespace
 
+// ": " and why the last file written failed, when that is known.
+static std::string ProblemText() {
+    return *FileProblem() ? std::string(": ") + FileProblem() : std::string();
+}
+
 std::string SaveNameFor(const std::string& name) {
     if (name.empty() || !SnapshotExtension(name).empty()) return name;
     return std::filesystem::path(name)
@@ -57,19 +46,19 @@ std::string SaveNameFor(const std::string& name) {
 
 bool MenuItemChecked(uint16_t id) {
     switch (id) {
-    case CmdWindow1x1: return DisplayMode == ModeWindow;
-    case CmdWindow2x2: return DisplayMode == ModeDoubleWindow;
-    case CmdWindow3x3: return DisplayMode == ModeTripleWindow;
-    case CmdWindow4x4: return DisplayMode == ModeQuadWindow;
-    case CmdFullscreenTv: return DisplayMode == ModeFullscreen && FullscreenTv;
-    case CmdFullscreenMonitor: return DisplayMode == ModeFullscreen && !FullscreenTv;
+    case CmdWindow1x1: return ScreenMode() == ScreenWindow;
+    case CmdWindow2x2: return ScreenMode() == ScreenDoubleWindow;
+    case CmdWindow3x3: return ScreenMode() == ScreenTripleWindow;
+    case CmdWindow4x4: return ScreenMode() == ScreenQuadWindow;
+    case CmdFullscreenTv: return ScreenMode() == ScreenFullscreen && FullscreenTvOn();
+    case CmdFullscreenMonitor: return ScreenMode() == ScreenFullscreen && !FullscreenTvOn();
     case CmdSpeedTrue: return SpeedMode == SpeedTrue;
     case CmdSpeedSync: return SpeedMode == SpeedSyncToMonitor;
     case CmdSpeedMaximum: return SpeedMode == SpeedMaximum;
-    case CmdSpeedDisplay: return SpeedDisplay;
-    case CmdSound: return SoundOn != 0;
-    case CmdAutoLoad: return Settings.autoLoad == 1;
-    case CmdFastLoading: return Settings.fastLoading == 1;
+    case CmdSpeedDisplay: return SpeedDisplayOn();
+    case CmdSound: return SoundIsOn();
+    case CmdAutoLoad: return Preferences.autoLoad == 1;
+    case CmdFastLoading: return Preferences.fastLoading == 1;
     case CmdPause: return UserPaused.load();
     default: return false;
     }
@@ -77,7 +66,7 @@ bool MenuItemChecked(uint16_t id) {
 
 bool MenuItemEnabled(uint16_t id) {
     switch (id) {
-    case CmdTapeControl: return CurrentTape != nullptr;
+    case CmdTapeControl: return CurrentTapeStatus().sort != TapeSort::None;
     case CmdSound: return SoundAvailable;
     case CmdWindow1x1:
     case CmdWindow2x2:
@@ -96,20 +85,16 @@ static void AfterFileCommand() {
 
 bool LoadNamedFile(const std::string& path) {
     FileName = path;
-    LastLoadError = LoadError::None;
-    CancelAutoLoad(); // whatever was being typed was meant for the machine before this file
-    if (!OpenMedia(path.c_str())) {
-        std::string why = FileTitle(path);
-        if (LastLoadError != LoadError::None)
-            why += ": " + std::string(LoadErrorText(LastLoadError));
-        ShowMessage("Error reading snapshot/tape file!", why);
+    const MediaLoaded loaded = LoadMedia(path.c_str(), Preferences.autoLoad == 1);
+    if (!loaded.ok) {
+        ShowMessage("Error reading snapshot/tape file!",
+                    FileTitle(path) + (loaded.why.empty() ? "" : ": " + loaded.why));
         return false;
     }
     TitleName = FileTitle(path);
     const std::string snapshot = SnapshotExtension(path);
     if (!snapshot.empty()) LastSnapshotZ80 = snapshot == ".z80";
     RememberRecentFile(path);
-    if (CurrentTape && Settings.autoLoad == 1) StartAutoLoad();
     return true;
 }
 
@@ -125,28 +110,15 @@ bool SaveChosenFile(const std::string& path) {
     if (ok)
         TitleName = FileTitle(path);
     else
-        ShowMessage("Error writing snapshot file!",
-                    FileTitle(path) + (*FileReplacementProblem
-                                           ? std::string(": ") + FileReplacementProblem
-                                           : std::string()));
+        ShowMessage("Error writing snapshot file!", FileTitle(path) + ProblemText());
     AfterFileCommand();
     return ok;
 }
 
 bool SaveScreenshot(const std::string& path) {
-    const std::string ext = std::filesystem::path(path).extension().string();
-    bool ok;
-    if (ext == ".scr" || ext == ".SCR") {
-        ok = ReplaceFileWith(path.c_str(), Machine.memory + ScreenMemoryStart, ScreenMemoryBytes);
-    } else {
-        const int scale = WindowModeScale(DisplayMode);
-        ok = SaveFramePngScaled(path.c_str(), scale > 0 ? scale : 1);
-    }
-    if (!ok)
-        ShowMessage("Error writing screenshot file!",
-                    FileTitle(path) + (*FileReplacementProblem
-                                           ? std::string(": ") + FileReplacementProblem
-                                           : std::string()));
+    const int scale = WindowModeScale(ScreenMode());
+    const bool ok = SaveScreen(path.c_str(), scale > 0 ? scale : 1);
+    if (!ok) ShowMessage("Error writing screenshot file!", FileTitle(path) + ProblemText());
     return ok;
 }
 
@@ -172,17 +144,18 @@ void TogglePause() {
 
 void ReportTapeStop() {
     static uint32_t told = 0;
-    if (TzxStopCount == told) return;
-    told = TzxStopCount;
+    const TapeStatus tape = CurrentTapeStatus();
+    if (tape.stops == told) return;
+    told = tape.stops;
     // What the tape holds from there on never reaches the machine: the load has failed.
-    ShowMessage("Error reading snapshot/tape file!", FileTitle(FileName) + ": " + TzxStopReason);
+    ShowMessage("Error reading snapshot/tape file!", FileTitle(FileName) + ": " + tape.stopReason);
     RefreshMenu();
 }
 
 void SelectWindowMode(uint8_t mode) {
     // The mode already chosen is set up again: a window resized by hand takes its size back.
     TickEnabled = false;
-    DisplayMode = mode;
+    SetScreenMode(mode);
     SwitchDisplayMode();
     UpdateCaptionStyle();
     KeepWindowOnScreen(); // the 2x2 window can reach past the bottom of a small screen
@@ -191,12 +164,12 @@ void SelectWindowMode(uint8_t mode) {
 }
 
 void SelectFullscreen(bool tv) {
-    FullscreenTv = tv;
-    if (DisplayMode == ModeFullscreen) {
+    SetFullscreenTv(tv);
+    if (ScreenMode() == ScreenFullscreen) {
         InvalidateScreen();
     } else {
         TickEnabled = false;
-        DisplayMode = ModeFullscreen;
+        SetScreenMode(ScreenFullscreen);
         SwitchDisplayMode();
         UpdateCaptionStyle();
         TickEnabled = true;
@@ -205,14 +178,14 @@ void SelectFullscreen(bool tv) {
 }
 
 void ToggleSpeedDisplay() {
-    SpeedDisplay = !SpeedDisplay;
-    if (SpeedDisplay && DisplayMode == ModeFullscreen) ClearSpeedBar();
+    SetSpeedDisplay(!SpeedDisplayOn());
+    if (SpeedDisplayOn() && ScreenMode() == ScreenFullscreen) ClearSpeedBar();
     InvalidateScreen(); // the corner under the read-out is repainted either way
     RefreshMenu();
 }
 
 static void ToggleSound() {
-    SoundOn = SoundOn ? 0 : 1;
+    SetSoundOn(!SoundIsOn());
     RefreshMenu();
 }
 
@@ -236,14 +209,13 @@ static void RunCommandNow(uint16_t id) {
         if (AskScreenshotFileName(ScreenshotName)) SaveScreenshot(ScreenshotName);
         break;
     case CmdResetSpectrum:
-        CancelAutoLoad();
         ResetSpectrum();
         UpdateTitle();
         break;
     case CmdExit: CloseMainWindow(); break;
     case CmdTapeControl:
         ShowTapeDialog();
-        if (CurrentTape && TapeKind == SampledTape) SetTapeRate(); // the dialog may have changed it
+        ApplyRecordingRate(); // the dialog may have changed it
         RefreshMenu();
         break;
     case CmdPokeMemory: ShowPokeDialog(); break;
@@ -251,10 +223,10 @@ static void RunCommandNow(uint16_t id) {
         DetectJoystick(); // a controller plugged in since the last look is found
         ShowJoystickDialog();
         break;
-    case CmdWindow1x1: SelectWindowMode(ModeWindow); break;
-    case CmdWindow2x2: SelectWindowMode(ModeDoubleWindow); break;
-    case CmdWindow3x3: SelectWindowMode(ModeTripleWindow); break;
-    case CmdWindow4x4: SelectWindowMode(ModeQuadWindow); break;
+    case CmdWindow1x1: SelectWindowMode(ScreenWindow); break;
+    case CmdWindow2x2: SelectWindowMode(ScreenDoubleWindow); break;
+    case CmdWindow3x3: SelectWindowMode(ScreenTripleWindow); break;
+    case CmdWindow4x4: SelectWindowMode(ScreenQuadWindow); break;
     case CmdFullscreenTv: SelectFullscreen(true); break;
     case CmdFullscreenMonitor: SelectFullscreen(false); break;
     case CmdSpeedDisplay: ToggleSpeedDisplay(); break;
@@ -275,17 +247,17 @@ static void RunCommandNow(uint16_t id) {
         CloseSound();
         ShowSoundDialog();
         if (!OpenSound()) {
-            SoundOn = 0;
+            SetSoundOn(false);
             SoundAvailable = false;
         }
         RefreshMenu();
         break;
     case CmdAutoLoad:
-        Settings.autoLoad = Settings.autoLoad == 1 ? 0 : 1;
+        Preferences.autoLoad = Preferences.autoLoad == 1 ? 0 : 1;
         RefreshMenu();
         break;
     case CmdFastLoading:
-        Settings.fastLoading = Settings.fastLoading == 1 ? 0 : 1;
+        Preferences.fastLoading = Preferences.fastLoading == 1 ? 0 : 1;
         RefreshMenu();
         break;
     case CmdPause: TogglePause(); break;

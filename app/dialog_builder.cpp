@@ -14,8 +14,6 @@
 #include "app/icons.h"
 #include "app/main_window.h"
 
-QString ControlName(int id) { return QString::number(id); }
-
 static QWidget* MakeControl(const ControlDescription& c, QDialog* dialog) {
     const QString text = QString::fromLatin1(c.text ? c.text : "");
     switch (c.kind) {
@@ -33,7 +31,8 @@ static QWidget* MakeControl(const ControlDescription& c, QDialog* dialog) {
         button->setAutoDefault(false);
         button->setDefault(c.kind == ControlKind::DefaultButton);
         // OK takes the close box's path, so closing applies the dialog however it is closed.
-        if (c.id == 1) QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::close);
+        if (c.name && QLatin1String(c.name) == QLatin1String("ok"))
+            QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::close);
         return button;
     }
     case ControlKind::CheckBox: return new QCheckBox(text);
@@ -77,22 +76,23 @@ std::unique_ptr<QDialog> BuildDialog(const DialogDescription& description) {
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     auto* grid = new QGridLayout(dialog.get());
     grid->setSizeConstraint(QLayout::SetFixedSize);
-    QMap<int, QGridLayout*> grids;
+    QMap<QString, QGridLayout*> grids;
     // The push buttons of one parent work as a recorder's keys: one down at a time, and a click
     // on the one down leaves it down (auto-exclusive push buttons let it come up).
-    QMap<int, QButtonGroup*> pushRadios;
+    QMap<QString, QButtonGroup*> pushRadios;
     for (int i = 0; i < description.count; ++i) {
         const ControlDescription& c = description.controls[i];
         QWidget* w = MakeControl(c, dialog.get());
-        if (c.id > 0) w->setObjectName(ControlName(c.id));
+        const QString parent = QString::fromLatin1(c.parent ? c.parent : "");
+        if (c.name) w->setObjectName(QString::fromLatin1(c.name));
         if (c.kind == ControlKind::Group)
-            grids.insert(c.id, static_cast<QGridLayout*>(w->layout()));
+            grids.insert(w->objectName(), static_cast<QGridLayout*>(w->layout()));
         if (c.kind == ControlKind::PushRadio) {
-            QButtonGroup*& group = pushRadios[c.parent];
+            QButtonGroup*& group = pushRadios[parent];
             if (!group) group = new QButtonGroup(dialog.get());
             group->addButton(static_cast<QPushButton*>(w));
         }
-        QGridLayout* into = c.parent ? grids.value(c.parent, grid) : grid;
+        QGridLayout* into = c.parent ? grids.value(parent, grid) : grid;
         into->addWidget(w, c.row, c.column, c.rowSpan ? c.rowSpan : 1,
                         c.columnSpan ? c.columnSpan : 1);
     }

@@ -1,6 +1,7 @@
-// Dialogs as data: a title and a list of controls, each with its id (the control's object name,
-// so that tests and accessibility tools find it), its text and its place in a grid. The builder
-// turns a description into a modal Qt dialog owned by the main window.
+// Dialogs as data: a title and a list of controls, each with its name (the control's object
+// name, by which the dialog's handler, the settings table, tests and accessibility tools find it),
+// its text and its place in a grid. The builder turns a description into a modal Qt dialog owned by
+// the main window.
 #pragma once
 #include <QDialog>
 #include <QString>
@@ -9,7 +10,7 @@
 
 enum class ControlKind : uint8_t {
     Text,          // a static text
-    Button,        // a push button; id 1 ("OK") closes the dialog the way the close box does
+    Button,        // a push button; "ok" closes the dialog the way the close box does
     DefaultButton, // the push button that Enter presses
     CheckBox,
     Radio,     // exclusive with the other radio buttons of its group box
@@ -22,10 +23,9 @@ enum class ControlKind : uint8_t {
 
 struct ControlDescription {
     ControlKind kind;
-    int id; // the object name, as a number; 0 for a text nothing refers to, below 0 for a group
-            // box that has no id of its own
-    const char* text; // the caption ("\n" breaks a line), or the icon's name
-    int parent;       // the id of the group box the control sits in; 0 for the dialog itself
+    const char* name;   // the object name; null for a text or icon nothing refers to
+    const char* text;   // the caption ("\n" breaks a line), or the icon's name
+    const char* parent; // the name of the group box the control sits in; null for the dialog
     uint8_t row, column, rowSpan, columnSpan; // place in the parent's grid (spans 0 count as 1)
 };
 
@@ -40,9 +40,7 @@ struct DialogDescription {
 // reads its controls after it has closed.
 std::unique_ptr<QDialog> BuildDialog(const DialogDescription& description);
 
-// The object name of a control id.
-QString ControlName(int id);
-// A control of a built dialog by its id, or null.
-template <class T> T* ControlOf(QDialog* dialog, int id) {
-    return dialog->findChild<T*>(ControlName(id));
+// A control of a built dialog by its name, or null.
+template <class T> T* ControlOf(QDialog* dialog, const char* name) {
+    return dialog->findChild<T*>(QString::fromLatin1(name));
 }

@@ -3,10 +3,6 @@
 #include <cstring>
 
 #include "app/speed_display.h"
-#include "display/colour_map.h"
-#include "display/display_state.h"
-#include "display/screen_shadow.h"
-#include "display/writer_table.h"
 #include "platform/display_surface.h"
 
 int FrameWidth = 320, FrameHeight = 240;
@@ -25,9 +21,9 @@ struct SpeedPlace {
 constexpr SpeedPlace WindowSpeedPlace{318, 220}, FullscreenSpeedPlace{636, 460};
 
 FrameWriter WriterForMode() {
-    if (DisplayMode == ModeFullscreen)
-        return WriterFor(8, FullscreenTv ? WriterSize::Scanline : WriterSize::Double);
-    return WriterFor(Surface.depth, WriterSize::Single); // the window scales it when shown
+    if (ScreenMode() == ScreenFullscreen)
+        return PictureWriter(8, FullscreenTvOn() ? PictureSize::Scanline : PictureSize::Double);
+    return PictureWriter(Surface.depth, PictureSize::Single); // the window scales it when shown
 }
 
 void ClearSurfacePixels() {
@@ -48,11 +44,11 @@ void ReleaseDisplay() {
 }
 
 bool SwitchDisplayMode() {
-    const bool fullscreen = DisplayMode == ModeFullscreen;
+    const bool fullscreen = ScreenMode() == ScreenFullscreen;
     FrameWidth = fullscreen ? 640 : 320;
     FrameHeight = fullscreen ? 480 : 240;
     ReleaseDisplay();
-    if (!SurfaceSetUp(fullscreen, FrameWidth, FrameHeight, WindowModeScale(DisplayMode), Surface))
+    if (!SurfaceSetUp(fullscreen, FrameWidth, FrameHeight, WindowModeScale(ScreenMode()), Surface))
         return false;
     SurfaceReady = true;
     if (!fullscreen && !SurfaceInVideoMemory()) VidMemWarning = true;
@@ -64,16 +60,12 @@ bool SwitchDisplayMode() {
 }
 
 void ProbePaletteIndices() {
-    ColourMap.depth = Surface.depth;
-    if (Surface.depth == 8)
-        for (int i = 0; i < 16; ++i) ColourMap.paletteIndex[i] = uint8_t(SurfacePaletteBase + i);
-    else
-        SetColourMasks(ColourMap, Surface.redMask, Surface.greenMask, Surface.blueMask);
-    BuildColourMap();
+    SetPixelFormat(PixelFormat{Surface.depth, SurfacePaletteBase, Surface.redMask,
+                               Surface.greenMask, Surface.blueMask});
 }
 
 void DisplayDepthChanged(int depth) {
-    if (DisplayMode != ModeFullscreen && depth != Surface.depth) PendingDepth = depth;
+    if (ScreenMode() != ScreenFullscreen && depth != Surface.depth) PendingDepth = depth;
 }
 
 void ClearSpeedBar() {
@@ -91,9 +83,9 @@ void DrawFrame() {
     if (!pixels) return;
     if (FrameWriter writer = WriterForMode()) writer(pixels, pitch);
     const SpeedPlace place =
-        DisplayMode == ModeFullscreen ? FullscreenSpeedPlace : WindowSpeedPlace;
+        ScreenMode() == ScreenFullscreen ? FullscreenSpeedPlace : WindowSpeedPlace;
     DrawSpeedDisplay(pixels, pitch, Surface.width, Surface.height, place.x, place.y,
-                     DisplayMode == ModeFullscreen);
+                     ScreenMode() == ScreenFullscreen, Surface.depth);
 }
 
 void RenderFrame() {

@@ -2,13 +2,11 @@
 
 #include "app/display_modes.h"
 #include "app/pacing_stats.h"
+#include "app/preferences.h"
 #include "app/run_state.h"
 #include "app/speed_display.h"
 #include "app/tick_timer.h"
-#include "core/machine.h"
-#include "engine/fast_loading.h"
-#include "engine/frame_sequence.h"
-#include "peripherals/settings.h"
+#include "engine/engine.h"
 #include "platform/display_surface.h"
 
 void PaceFrame() {
@@ -37,7 +35,7 @@ void RunDesktopFrame() {
     FrameLoop();
     FrameCount.fetch_add(1);
     ++PacingStats.framesRun;
-    const bool fast = TapeBeingLoaded(Settings.fastLoading == 1);
+    const bool fast = TapeBeingLoaded(Preferences.fastLoading == 1);
     if (fast != FastLoading) {
         FastLoading = fast;
         ++FastLoadingSwitches;

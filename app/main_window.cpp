@@ -20,15 +20,15 @@
 #include "app/caption_bar.h"
 #include "app/commands.h"
 #include "app/dialogs.h"
+#include "app/display_modes.h"
 #include "app/icons.h"
 #include "app/menu_table.h"
+#include "app/preferences.h"
 #include "app/recent_files.h"
 #include "app/startup.h"
 #include "app/title.h"
 #include "app/window_events.h"
 #include "app/window_services.h"
-#include "display/display_state.h"
-#include "peripherals/settings.h"
 #include "platform/desktop/desktop_keyboard.h"
 #include "platform/desktop/desktop_surface.h"
 #include "platform/virtual_keys.h"
@@ -258,7 +258,7 @@ void MainWindow::resizeEvent(QResizeEvent* e) {
 }
 
 void MainWindow::ApplyCaptionStyle() {
-    const bool shaded = Settings.shadedTitles && DisplayMode != ModeFullscreen;
+    const bool shaded = Preferences.shadedTitles && ScreenMode() != ScreenFullscreen;
     caption->update();
     if (shaded == shadedCaption) return;
     shadedCaption = shaded;
@@ -269,13 +269,13 @@ void MainWindow::ApplyCaptionStyle() {
     setContentsMargins(0, shaded ? caption->CaptionHeight() : 0, 0, 0);
     caption->setGeometry(0, 0, width(), caption->CaptionHeight());
     caption->setVisible(shaded);
-    if (DisplayMode != ModeFullscreen) {
+    if (ScreenMode() != ScreenFullscreen) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         resize(sizeHint()); // the picture area the screen mode opens with
     }
     if (!visible) return;
-    DisplayMode == ModeFullscreen ? showFullScreen() : show();
+    ScreenMode() == ScreenFullscreen ? showFullScreen() : show();
     activateWindow(); // the frame change took the window down; the user was working in it
 }
 

@@ -17,7 +17,7 @@
 #include "app/startup.h"
 #include "app/tick_timer.h"
 #include "app/window_services.h"
-#include "peripherals/beeper.h"
+#include "engine/engine.h"
 
 namespace {
 

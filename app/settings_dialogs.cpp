@@ -8,54 +8,54 @@
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
+#include "app/settings_values.h"
 #include "app/window_services.h"
-#include "peripherals/settings.h"
 
 namespace {
 
 constexpr ControlDescription JoyControls[] = {
-    {ControlKind::Icon, 0, "130", 0, 0, 0, 2, 1},
-    {ControlKind::Group, 1009, "Cursor Keys + TAB Emulates", 0, 0, 1, 1, 1},
-    {ControlKind::Radio, 1003, "Cursor Joystick", 1009, 0, 0, 1, 1},
-    {ControlKind::Radio, 1004, "Kempston Joystick", 1009, 1, 0, 1, 1},
-    {ControlKind::Group, 1008, "PC Joystick Emulates", 0, 1, 1, 1, 1},
-    {ControlKind::Radio, 1005, "Cursor Joystick", 1008, 0, 0, 1, 1},
-    {ControlKind::Radio, 1006, "Kempston Joystick", 1008, 1, 0, 1, 1},
-    {ControlKind::DefaultButton, 1, "OK", 0, 0, 2, 1, 1},
+    {ControlKind::Icon, nullptr, "130", nullptr, 0, 0, 2, 1},
+    {ControlKind::Group, "keybJoystick", "Cursor Keys + TAB Emulates", nullptr, 0, 1, 1, 1},
+    {ControlKind::Radio, "keybCursor", "Cursor Joystick", "keybJoystick", 0, 0, 1, 1},
+    {ControlKind::Radio, "keybKempston", "Kempston Joystick", "keybJoystick", 1, 0, 1, 1},
+    {ControlKind::Group, "pcJoystick", "PC Joystick Emulates", nullptr, 1, 1, 1, 1},
+    {ControlKind::Radio, "pcCursor", "Cursor Joystick", "pcJoystick", 0, 0, 1, 1},
+    {ControlKind::Radio, "pcKempston", "Kempston Joystick", "pcJoystick", 1, 0, 1, 1},
+    {ControlKind::DefaultButton, "ok", "OK", nullptr, 0, 2, 1, 1},
 };
 constexpr DialogDescription JoyDialog = {"JoyDialog", "Joystick Settings", JoyControls,
                                          int(std::size(JoyControls))};
 
 constexpr ControlDescription SndControls[] = {
-    {ControlKind::Icon, 0, "135", 0, 0, 0, 3, 1},
-    {ControlKind::Group, 1009, "Speaker Volume", 0, 0, 1, 1, 1},
-    {ControlKind::Slider, 1018, nullptr, 1009, 0, 0, 1, 2},
-    {ControlKind::Text, 0, "Low", 1009, 1, 0, 1, 1},
-    {ControlKind::Text, 0, "High", 1009, 1, 1, 1, 1},
-    {ControlKind::Group, 1011, "Tape Volume", 0, 1, 1, 1, 1},
-    {ControlKind::Slider, 1019, nullptr, 1011, 0, 0, 1, 2},
-    {ControlKind::Text, 0, "Low", 1011, 1, 0, 1, 1},
-    {ControlKind::Text, 0, "High", 1011, 1, 1, 1, 1},
-    {ControlKind::Group, 1010, "Buffers", 0, 2, 1, 1, 1},
-    {ControlKind::Slider, 1020, nullptr, 1010, 0, 0, 1, 2},
-    {ControlKind::Text, 0, "0", 1010, 1, 0, 1, 1},
-    {ControlKind::Text, 0, "50", 1010, 1, 1, 1, 1},
-    {ControlKind::Text, 0,
+    {ControlKind::Icon, nullptr, "135", nullptr, 0, 0, 3, 1},
+    {ControlKind::Group, "volumeGroup", "Speaker Volume", nullptr, 0, 1, 1, 1},
+    {ControlKind::Slider, "volume", nullptr, "volumeGroup", 0, 0, 1, 2},
+    {ControlKind::Text, nullptr, "Low", "volumeGroup", 1, 0, 1, 1},
+    {ControlKind::Text, nullptr, "High", "volumeGroup", 1, 1, 1, 1},
+    {ControlKind::Group, "tapeVolumeGroup", "Tape Volume", nullptr, 1, 1, 1, 1},
+    {ControlKind::Slider, "tapeVolume", nullptr, "tapeVolumeGroup", 0, 0, 1, 2},
+    {ControlKind::Text, nullptr, "Low", "tapeVolumeGroup", 1, 0, 1, 1},
+    {ControlKind::Text, nullptr, "High", "tapeVolumeGroup", 1, 1, 1, 1},
+    {ControlKind::Group, "buffersGroup", "Buffers", nullptr, 2, 1, 1, 1},
+    {ControlKind::Slider, "soundBuffers", nullptr, "buffersGroup", 0, 0, 1, 2},
+    {ControlKind::Text, nullptr, "0", "buffersGroup", 1, 0, 1, 1},
+    {ControlKind::Text, nullptr, "50", "buffersGroup", 1, 1, 1, 1},
+    {ControlKind::Text, nullptr,
      "The correct setting will depend on your computer. It should be set to the lowest value "
      "that produces good sound.",
-     0, 3, 0, 1, 3},
-    {ControlKind::DefaultButton, 1, "OK", 0, 0, 2, 1, 1},
+     nullptr, 3, 0, 1, 3},
+    {ControlKind::DefaultButton, "ok", "OK", nullptr, 0, 2, 1, 1},
 };
 constexpr DialogDescription SndDialog = {"SndDialog", "Sound Settings", SndControls,
                                          int(std::size(SndControls))};
 
 constexpr ControlDescription PrefsControls[] = {
-    {ControlKind::Group, -1, "User Interface", 0, 0, 0, 1, 1},
-    {ControlKind::CheckBox, 1027, "Shaded Title Bar", -1, 0, 0, 1, 1},
-    {ControlKind::CheckBox, 1029, "Show Warning Messages", -1, 1, 0, 1, 1},
-    {ControlKind::Group, -2, "Save Options", 0, 1, 0, 1, 1},
-    {ControlKind::CheckBox, 1028, "Save Settings on Exit", -2, 0, 0, 1, 1},
-    {ControlKind::DefaultButton, 1, "OK", 0, 0, 1, 1, 1},
+    {ControlKind::Group, "userInterface", "User Interface", nullptr, 0, 0, 1, 1},
+    {ControlKind::CheckBox, "shadedTitles", "Shaded Title Bar", "userInterface", 0, 0, 1, 1},
+    {ControlKind::CheckBox, "warnings", "Show Warning Messages", "userInterface", 1, 0, 1, 1},
+    {ControlKind::Group, "saveOptions", "Save Options", nullptr, 1, 0, 1, 1},
+    {ControlKind::CheckBox, "saveSettings", "Save Settings on Exit", "saveOptions", 0, 0, 1, 1},
+    {ControlKind::DefaultButton, "ok", "OK", nullptr, 0, 1, 1, 1},
 };
 constexpr DialogDescription PrefsDialog = {"PrefsDialog", "Preferences", PrefsControls,
                                            int(std::size(PrefsControls))};
@@ -76,59 +76,66 @@ void SetUpSlider(QSlider* slider, int maximum, int ticks, int page, uint8_t posi
         grid->addWidget(value, 0, 2);
 }
 
+// A setting's row in the table, and the control that edits it.
+const StoredSetting& Row(const char* name) { return *FindStoredSetting(name); }
+template <class T> T* ControlFor(QDialog* dialog, const StoredSetting& setting) {
+    return ControlOf<T>(dialog, setting.control);
+}
+
 } // namespace
 
 void ShowJoystickDialog() {
     std::unique_ptr<QDialog> d = BuildDialog(JoyDialog);
+    const StoredSetting &keybRow = Row("Keyb Joystick"), &pcRow = Row("PC Joystick");
     // The stored values check their buttons; any other value checks none.
-    const int keyb[2] = {1003, 1004}, pc[2] = {1005, 1006};
+    const char* const keyb[2] = {"keybCursor", "keybKempston"};
+    const char* const pc[2] = {"pcCursor", "pcKempston"};
     for (int v = 1; v <= 2; ++v) {
-        if (Settings.keybJoystick == v)
+        if (StoredValue(keybRow) == v)
             ControlOf<QRadioButton>(d.get(), keyb[v - 1])->setChecked(true);
-        if (Settings.pcJoystick == v) ControlOf<QRadioButton>(d.get(), pc[v - 1])->setChecked(true);
+        if (StoredValue(pcRow) == v) ControlOf<QRadioButton>(d.get(), pc[v - 1])->setChecked(true);
         // A click takes effect at once, from the next frame.
         QObject::connect(ControlOf<QRadioButton>(d.get(), keyb[v - 1]), &QRadioButton::clicked,
-                         [v] { Settings.keybJoystick = uint8_t(v); });
+                         [&keybRow, v] { SetStoredValue(keybRow, uint8_t(v)); });
         QObject::connect(ControlOf<QRadioButton>(d.get(), pc[v - 1]), &QRadioButton::clicked,
-                         [v] { Settings.pcJoystick = uint8_t(v); });
+                         [&pcRow, v] { SetStoredValue(pcRow, uint8_t(v)); });
     }
-    if (Settings.pcJoystick == 0) { // no controller was found
-        ControlOf<QWidget>(d.get(), 1008)->setEnabled(false);
-        ControlOf<QWidget>(d.get(), 1005)->setEnabled(false);
-        ControlOf<QWidget>(d.get(), 1006)->setEnabled(false);
+    if (StoredValue(pcRow) == 0) { // no controller was found
+        ControlFor<QWidget>(d.get(), pcRow)->setEnabled(false);
+        ControlOf<QWidget>(d.get(), "pcCursor")->setEnabled(false);
+        ControlOf<QWidget>(d.get(), "pcKempston")->setEnabled(false);
     }
     d->exec();
 }
 
 void ShowSoundDialog() {
     std::unique_ptr<QDialog> d = BuildDialog(SndDialog);
-    auto* volume = ControlOf<QSlider>(d.get(), 1018);
-    auto* tapeVolume = ControlOf<QSlider>(d.get(), 1019);
-    auto* buffers = ControlOf<QSlider>(d.get(), 1020);
-    SetUpSlider(volume, 63, 8, 8, Settings.volume);
-    SetUpSlider(tapeVolume, 63, 8, 8, Settings.tapeVolume);
-    SetUpSlider(buffers, 50, 5, 5, Settings.soundBuffers);
+    struct Slider {
+        const StoredSetting& setting;
+        int ticks; // tick interval and page step
+        QSlider* control;
+    } sliders[] = {{Row("Volume"), 8, nullptr},
+                   {Row("Tape Volume"), 8, nullptr},
+                   {Row("Sound Buffers"), 5, nullptr}};
+    for (Slider& s : sliders) {
+        s.control = ControlFor<QSlider>(d.get(), s.setting);
+        SetUpSlider(s.control, s.setting.high, s.ticks, s.ticks, StoredValue(s.setting));
+    }
     for (QLabel* label : d->findChildren<QLabel*>())
         if (label->text() == QLatin1String("High") || label->text() == QLatin1String("50"))
             label->setAlignment(Qt::AlignRight); // under the slider's right end
     d->exec();
-    Settings.volume = uint8_t(volume->value());
-    Settings.tapeVolume = uint8_t(tapeVolume->value());
-    // No buffer at all would leave nothing queued: the least is one.
-    Settings.soundBuffers = uint8_t(buffers->value() ? buffers->value() : 1);
+    // The sliders start at 0: no buffer at all would leave nothing queued, the least is one.
+    for (const Slider& s : sliders) SetStoredValue(s.setting, uint8_t(s.control->value()));
 }
 
 void ShowPreferencesDialog() {
     std::unique_ptr<QDialog> d = BuildDialog(PrefsDialog);
-    auto* shaded = ControlOf<QCheckBox>(d.get(), 1027);
-    auto* warnings = ControlOf<QCheckBox>(d.get(), 1029);
-    auto* save = ControlOf<QCheckBox>(d.get(), 1028);
-    shaded->setChecked(Settings.shadedTitles);
-    warnings->setChecked(Settings.warnings);
-    save->setChecked(Settings.saveSettings);
+    const StoredSetting* rows[] = {&Row("Shaded Titles"), &Row("Warnings"), &Row("Save Settings")};
+    for (const StoredSetting* row : rows)
+        ControlFor<QCheckBox>(d.get(), *row)->setChecked(StoredValue(*row) == 1);
     d->exec();
-    Settings.shadedTitles = shaded->isChecked();
-    Settings.warnings = warnings->isChecked();
-    Settings.saveSettings = save->isChecked();
+    for (const StoredSetting* row : rows)
+        SetStoredValue(*row, ControlFor<QCheckBox>(d.get(), *row)->isChecked() ? 1 : 0);
     UpdateCaptionStyle();
 }

@@ -10,10 +10,9 @@
 #include <memory>
 #include <system_error>
 
+#include "app/preferences.h"
 #include "app/recent_files.h"
 #include "app/settings_values.h"
-#include "display/display_state.h"
-#include "peripherals/settings.h"
 
 static const char Organisation[] = "Corvallo Software";
 static const char Application[] = "Wendal";
@@ -151,8 +150,8 @@ void LoadSettings() {
     if (!StoreIsUsable()) return;
     std::unique_ptr<QSettings> store(OpenStore());
     uint8_t b;
-    for (const char* name : StoredSettingNames)
-        if (ReadByte(*store, name, b)) ApplyStoredSetting(name, b);
+    for (const StoredSetting& setting : StoredSettings)
+        if (ReadByte(*store, setting.name, b)) SetStoredValue(setting, b);
     ReadRecentFiles(*store);
 }
 
@@ -163,21 +162,12 @@ bool SaveSettings() {
     std::unique_ptr<QSettings> owner(OpenStore());
     QSettings& store = *owner;
     store.setAtomicSyncRequired(true); // never fall back to writing the file in place
-    const bool save = Settings.saveSettings == 1;
+    const bool save = Preferences.saveSettings == 1;
     WriteByte(store, "Save Settings", save ? 1 : 0);
     if (save) {
-        WriteByte(store, "Volume", Settings.volume);
-        WriteByte(store, "Tape Volume", Settings.tapeVolume);
-        WriteByte(store, "Sound Buffers", Settings.soundBuffers);
-        WriteByte(store, "Screen Mode", DisplayMode);
-        WriteByte(store, "TV", FullscreenTv ? 1 : 0);
-        WriteByte(store, "Shaded Titles", Settings.shadedTitles == 1 ? 1 : 0);
-        WriteByte(store, "Speed Display", SpeedDisplay ? 1 : 0);
-        WriteByte(store, "Warnings", Settings.warnings == 1 ? 1 : 0);
-        WriteByte(store, "PC Joystick", Settings.pcJoystick);
-        WriteByte(store, "Keyb Joystick", Settings.keybJoystick);
-        WriteByte(store, "Auto-load Tapes", Settings.autoLoad == 1 ? 1 : 0);
-        WriteByte(store, "Fast Loading", Settings.fastLoading == 1 ? 1 : 0);
+        for (const StoredSetting& setting : StoredSettings)
+            if (setting.own != &Preferences.saveSettings)
+                WriteByte(store, setting.name, StoredValue(setting));
         WriteRecentFiles(store);
     }
     store.sync();

@@ -1,51 +1,71 @@
 #include "app/settings_values.h"
 
-#include "display/display_state.h"
-#include "peripherals/settings.h"
+#include "app/preferences.h"
 
-const char* const StoredSettingNames[StoredSettingCount] = {
-    "Save Settings", "Volume",      "Tape Volume",   "Sound Buffers",
-    "Screen Mode",   "TV",          "Shaded Titles", "Speed Display",
-    "Warnings",      "PC Joystick", "Keyb Joystick", "Auto-load Tapes",
-    "Fast Loading"};
+DesktopPreferences Preferences;
+
+namespace {
+using K = SettingKind;
+using E = EngineSetting;
+DesktopPreferences& P = Preferences;
+} // namespace
+
+// The volumes are amplitudes (two of them and 128 must stay within a byte). The sound queue is
+// 1-50 blocks of 20 ms: 0 means the smallest (the dialog stores its 0 as 1). An unknown screen
+// mode or joystick kind has no nearest one: it is taken as on a first run (the PC joystick
+// "none", which detection makes Kempston when one is there).
+// clang-format off
+const StoredSetting StoredSettings[StoredSettingCount] = {
+    // name              kind       range  start control          own                engine
+    {"Save Settings",    K::Flag,   0, 1,  1,  "saveSettings",   &P.saveSettings,   E{}},
+    {"Volume",           K::Amount, 0, 63, 50, "volume",   nullptr,           E::Volume},
+    {"Tape Volume",      K::Amount, 0, 63, 50, "tapeVolume",   nullptr,           E::TapeVolume},
+    {"Sound Buffers",    K::Amount, 1, 50, 10, "soundBuffers",   nullptr,           E::SoundBuffers},
+    {"Screen Mode",      K::Choice, 1, 5,  1,  nullptr,  nullptr,           E::ScreenMode},
+    {"TV",               K::Flag,   0, 1,  0,  nullptr,  nullptr,           E::Tv},
+    {"Shaded Titles",    K::Flag,   0, 1,  0,  "shadedTitles",   &P.shadedTitles,   E{}},
+    {"Speed Display",    K::Flag,   0, 1,  1,  nullptr,  nullptr,           E::SpeedDisplay},
+    {"Warnings",         K::Flag,   0, 1,  1,  "warnings",   &P.warnings,       E{}},
+    {"PC Joystick",      K::Choice, 0, 2,  0,  "pcJoystick",   nullptr,           E::PcJoystick},
+    {"Keyb Joystick",    K::Choice, 1, 2,  1,  "keybJoystick",   nullptr,           E::KeybJoystick},
+    {"Auto-load Tapes",  K::Flag,   0, 1,  1,  nullptr,  &P.autoLoad,       E{}},
+    {"Fast Loading",     K::Flag,   0, 1,  1,  nullptr,  &P.fastLoading,    E{}},
+};
+// clang-format on
+
+const std::array<const char*, StoredSettingCount> StoredSettingNames = [] {
+    std::array<const char*, StoredSettingCount> names{};
+    for (int i = 0; i < StoredSettingCount; ++i) names[size_t(i)] = StoredSettings[i].name;
+    return names;
+}();
+
+const StoredSetting* FindStoredSetting(std::string_view name) {
+    for (const StoredSetting& s : StoredSettings)
+        if (name == s.name) return &s;
+    return nullptr;
+}
+
+uint8_t StoredValue(const StoredSetting& s) {
+    const uint8_t b = s.own ? *s.own : GetEngineSetting(s.engine);
+    return s.kind == SettingKind::Flag ? (b == 1 ? 1 : 0) : b;
+}
+
+void SetStoredValue(const StoredSetting& s, uint8_t b) {
+    switch (s.kind) {
+    case SettingKind::Flag: b = b == 1 ? 1 : 0; break;
+    case SettingKind::Amount: b = b < s.low ? s.low : b > s.high ? s.high : b; break;
+    case SettingKind::Choice: b = b < s.low || b > s.high ? s.start : b; break;
+    }
+    if (s.own)
+        *s.own = b;
+    else
+        SetEngineSetting(s.engine, b);
+}
 
 bool ApplyStoredSetting(std::string_view name, uint8_t b) {
-    const uint8_t flag = b == 1 ? 1 : 0; // a flag is on only when stored as 1
-    // The volumes are amplitudes in 0-63 (two of them and 128 must stay within a byte): a louder
-    // one is taken as the loudest.
-    if (name == "Save Settings")
-        Settings.saveSettings = flag;
-    else if (name == "Volume")
-        Settings.volume = b > 63 ? 63 : b;
-    else if (name == "Tape Volume")
-        Settings.tapeVolume = b > 63 ? 63 : b;
-    // 1-50 blocks of 20 ms: 0 means the smallest queue (the dialog stores its 0 as 1), more than
-    // the 50 blocks there are means all of them.
-    else if (name == "Sound Buffers")
-        Settings.soundBuffers = b < 1 ? 1 : b > 50 ? 50 : b;
-    // An unknown mode has no nearest one: the single-size window, as on a first run.
-    else if (name == "Screen Mode")
-        DisplayMode = b == ModeFullscreen || WindowModeScale(b) ? b : ModeWindow;
-    else if (name == "TV")
-        FullscreenTv = flag;
-    else if (name == "Shaded Titles")
-        Settings.shadedTitles = flag;
-    else if (name == "Speed Display")
-        SpeedDisplay = flag;
-    else if (name == "Warnings")
-        Settings.warnings = flag;
-    // Unknown joystick kinds are taken as not set: "none" for the PC joystick (detection then
-    // makes it Kempston when one is there), Cursor for the keys, as on a first run.
-    else if (name == "PC Joystick")
-        Settings.pcJoystick = b <= 2 ? b : 0;
-    else if (name == "Keyb Joystick")
-        Settings.keybJoystick = b == 2 ? 2 : 1;
-    else if (name == "Auto-load Tapes")
-        Settings.autoLoad = flag;
-    else if (name == "Fast Loading")
-        Settings.fastLoading = flag;
-    else
-        return false;
+    const StoredSetting* s = FindStoredSetting(name);
+    if (!s) return false;
+    SetStoredValue(*s, b);
     return true;
 }
 

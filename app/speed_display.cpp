@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display/colour_map.h"
-#include "display/display_state.h"
+#include "app/display_modes.h"
 #include "platform/text_mask.h"
 
 uint32_t SpeedHistory[SpeedHistorySize];
@@ -35,15 +34,9 @@ char LastText[16];
 TextMaskRecord LastMask;
 bool LastMaskOk;
 
-// The pixel value of a colour number at the colour map's depth, and its size in bytes.
-uint32_t PixelOf(int colour) {
-    if (ColourMap.depth == 8) return ColourMap.paletteIndex[colour];
-    if (ColourMap.depth == 24) return Pixel24(ColourMap, colour);
-    return ColourMap.packedColour[colour];
-}
-
-int BytesPerPixel() {
-    switch (ColourMap.depth) {
+// A pixel's size in bytes at a surface's depth.
+int BytesPerPixel(int depth) {
+    switch (depth) {
     case 8: return 1;
     case 15:
     case 16: return 2;
@@ -60,8 +53,8 @@ void PutPixel(uint8_t* p, int bytes, uint32_t value) {
 } // namespace
 
 void DrawSpeedDisplay(uint8_t* pixels, int32_t pitch, int width, int height, int x, int y,
-                      bool opaque) {
-    if (!SpeedDisplay || !pixels) return;
+                      bool opaque, int depth) {
+    if (!SpeedDisplayOn() || !pixels) return;
     char text[16];
     std::snprintf(text, sizeof text, "  %d%%", int(AverageSpeed()));
     if (std::strcmp(text, LastText) != 0) {
@@ -69,8 +62,8 @@ void DrawSpeedDisplay(uint8_t* pixels, int32_t pitch, int width, int height, int
         LastMaskOk = RenderSpeedText(text, LastMask);
     }
     if (!LastMaskOk) return;
-    const int bytes = BytesPerPixel();
-    const uint32_t ink = PixelOf(White), paper = PixelOf(Black);
+    const int bytes = BytesPerPixel(depth);
+    const uint32_t ink = ColourPixel(White), paper = ColourPixel(Black);
     const int left = x - LastMask.width;
     for (int row = 0; row < LastMask.height; ++row) {
         const int py = y + row;

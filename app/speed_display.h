@@ -13,8 +13,8 @@ void ClearSpeedHistory();
 // The mean of the 50 entries, summed as signed values, truncated toward zero.
 int32_t AverageSpeed();
 
-// Draws "  P%" with its right edge at x and its top at y into a surface of the colour map's
-// depth; the background is painted black when `opaque`. Nothing is drawn while SpeedDisplay is
-// off.
+// Draws "  P%" with its right edge at x and its top at y into a surface of
+// `depth` (the pixel format set in the engine); the background is painted black when `opaque`.
+// Nothing is drawn while the speed display is off.
 void DrawSpeedDisplay(uint8_t* pixels, int32_t pitch, int width, int height, int x, int y,
-                      bool opaque);
+                      bool opaque, int depth);

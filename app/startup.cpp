@@ -14,13 +14,7 @@
 #include "app/tick_timer.h"
 #include "app/title.h"
 #include "app/window_services.h"
-#include "display/display_state.h"
-#include "engine/power_on.h"
-#include "media/load_file.h"
-#include "media/rom.h"
-#include "media/tape.h"
-#include "peripherals/beeper.h"
-#include "peripherals/joystick.h"
+#include "engine/engine.h"
 #include "platform/desktop/sdl_devices.h"
 #include "platform/display_surface.h"
 
@@ -32,11 +26,12 @@ constexpr std::chrono::milliseconds PausedSleep{10};
 } // namespace
 
 bool InitEmulator() {
-    SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
-    PowerOnMachine(); // render tables, memory, keys, logs, joystick, ROM, processor
+    // Render tables, memory, keys, logs, joystick, ROM, processor and the sound output.
+    SoundAvailable =
+        StartMachine(QCoreApplication::applicationDirPath().toStdString(), true).soundOpen;
     const int depth = DesktopDepth();
     WindowModesAvailable = DepthHasWriters(depth);
-    if (!WindowModesAvailable) DisplayMode = ModeFullscreen;
+    if (!WindowModesAvailable) SetScreenMode(ScreenFullscreen);
     SetSurfacePlacementRule(PlacePicture);
     if (!SwitchDisplayMode()) {
         ShowMessage("DirectX Initialisation Error");
@@ -48,19 +43,16 @@ bool InitEmulator() {
         return false;
     }
     TimerStarted = true;
-    SoundAvailable = OpenSound();
-    SoundOn = SoundAvailable ? 1 : 0;
     ClearSpeedHistory();
     RefreshMenu();
     return true;
 }
 
 void ShutdownEmulator() {
-    CloseSound();
     ReleaseDisplay();
     if (TimerStarted) StopTickTimer();
     TimerStarted = false;
-    CloseTape();
+    StopMachine(); // the sound output and the tape
     ControllerShutdown();
 }
 

@@ -2,8 +2,8 @@
 #pragma once
 #include <string>
 
-// Builds the emulator: render tables, the program's folder, power-on memory, joystick, key
-// matrix, display, the 20 ms tick, sound. False (after its message, if any) when the program
+// Builds the emulator: the machine started (the program's folder, power-on, sound), then the
+// display and the 20 ms tick. False (after its message, if any) when the program
 // cannot run.
 bool InitEmulator();
 // Releases what InitEmulator acquired, in reverse; safe after a partial start.

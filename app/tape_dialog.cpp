@@ -7,28 +7,27 @@
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
-#include "media/sampled_tape.h"
-#include "media/tape.h"
+#include "engine/engine.h"
 
 namespace {
 
 constexpr ControlDescription TapeControls[] = {
-    {ControlKind::Group, -1, "Virtual Tape Position", 0, 0, 0, 1, 4},
-    {ControlKind::Slider, 1036, nullptr, -1, 0, 0, 1, 1},
-    {ControlKind::Button, 1031, "Rewind", 0, 1, 0, 1, 1},
-    {ControlKind::PushRadio, 1043, "Play", 0, 1, 1, 1, 1},
-    {ControlKind::PushRadio, 1044, "Stop", 0, 1, 2, 1, 1},
-    {ControlKind::Button, 1032, "Eject", 0, 1, 3, 1, 1},
-    {ControlKind::Group, 1048, "Tape Sampling Frequency", 0, 2, 0, 1, 3},
-    {ControlKind::Radio, 1049, "11025 Hz", 1048, 0, 0, 1, 1},
-    {ControlKind::Radio, 1050, "22050 Hz", 1048, 0, 1, 1, 1},
-    {ControlKind::Radio, 1051, "44100 Hz", 1048, 0, 2, 1, 1},
-    {ControlKind::DefaultButton, 1, "OK", 0, 2, 3, 1, 1},
+    {ControlKind::Group, "positionGroup", "Virtual Tape Position", nullptr, 0, 0, 1, 4},
+    {ControlKind::Slider, "position", nullptr, "positionGroup", 0, 0, 1, 1},
+    {ControlKind::Button, "rewind", "Rewind", nullptr, 1, 0, 1, 1},
+    {ControlKind::PushRadio, "play", "Play", nullptr, 1, 1, 1, 1},
+    {ControlKind::PushRadio, "stop", "Stop", nullptr, 1, 2, 1, 1},
+    {ControlKind::Button, "eject", "Eject", nullptr, 1, 3, 1, 1},
+    {ControlKind::Group, "rate", "Tape Sampling Frequency", nullptr, 2, 0, 1, 3},
+    {ControlKind::Radio, "rate11025", "11025 Hz", "rate", 0, 0, 1, 1},
+    {ControlKind::Radio, "rate22050", "22050 Hz", "rate", 0, 1, 1, 1},
+    {ControlKind::Radio, "rate44100", "44100 Hz", "rate", 0, 2, 1, 1},
+    {ControlKind::DefaultButton, "ok", "OK", nullptr, 2, 3, 1, 1},
 };
 constexpr DialogDescription TapeDialog = {"TapeDialog", "Tape Control", TapeControls,
                                           int(std::size(TapeControls))};
 
-constexpr int RateIds[3] = {1049, 1050, 1051};
+constexpr const char* RateNames[3] = {"rate11025", "rate22050", "rate44100"};
 constexpr uint32_t Rates[3] = {11025, 22050, 44100};
 
 } // namespace
@@ -36,36 +35,38 @@ constexpr uint32_t Rates[3] = {11025, 22050, 44100};
 void ShowTapeDialog() {
     std::unique_ptr<QDialog> d = BuildDialog(TapeDialog);
     QDialog* dialog = d.get();
-    auto* position = ControlOf<QSlider>(dialog, 1036);
+    auto* position = ControlOf<QSlider>(dialog, "position");
     position->setTickPosition(QSlider::NoTicks);
     position->setRange(0, 1000);
     position->setEnabled(false); // it only shows the position
-    position->setValue(TapePositionPermille());
+    const TapeStatus tape = CurrentTapeStatus();
+    position->setValue(tape.permille);
 
-    auto* play = ControlOf<QPushButton>(dialog, 1043);
-    auto* stop = ControlOf<QPushButton>(dialog, 1044);
-    if (TapePlaysInRealTime()) {
-        (TapePlaying ? play : stop)->setChecked(true);
-        const int rate = TapeRate == 11025 ? 0 : TapeRate == 22050 ? 1 : 2;
-        ControlOf<QRadioButton>(dialog, RateIds[rate])->setChecked(true);
-        if (TapeKind == TzxTape)
-            for (int id : {1048, 1049, 1050, 1051})
-                ControlOf<QWidget>(dialog, id)->setEnabled(false);
+    auto* play = ControlOf<QPushButton>(dialog, "play");
+    auto* stop = ControlOf<QPushButton>(dialog, "stop");
+    if (tape.sort == TapeSort::Recording || tape.sort == TapeSort::Pulses) {
+        (tape.playing ? play : stop)->setChecked(true);
+        const uint32_t hz = RecordingRate();
+        const int rate = hz == 11025 ? 0 : hz == 22050 ? 1 : 2;
+        ControlOf<QRadioButton>(dialog, RateNames[rate])->setChecked(true);
+        if (tape.sort == TapeSort::Pulses)
+            for (const char* name : {"rate", "rate11025", "rate22050", "rate44100"})
+                ControlOf<QWidget>(dialog, name)->setEnabled(false);
     } else { // a TAP image is read block by block by the loader: nothing plays
-        for (int id : {1043, 1044, 1048, 1049, 1050, 1051})
-            ControlOf<QWidget>(dialog, id)->setEnabled(false);
+        for (const char* name : {"play", "stop", "rate", "rate11025", "rate22050", "rate44100"})
+            ControlOf<QWidget>(dialog, name)->setEnabled(false);
     }
 
     QObject::connect(play, &QPushButton::clicked, [] { PlayTape(); });
     QObject::connect(stop, &QPushButton::clicked, [] { StopTape(); });
-    for (int i = 0; i < 3; ++i) // the rates are derived anew once the dialog has closed
-        QObject::connect(ControlOf<QRadioButton>(dialog, RateIds[i]), &QRadioButton::clicked,
-                         [i] { TapeRate = Rates[i]; });
-    QObject::connect(ControlOf<QPushButton>(dialog, 1031), &QPushButton::clicked, [=] {
+    for (int i = 0; i < 3; ++i) // the rate applies once the dialog has closed
+        QObject::connect(ControlOf<QRadioButton>(dialog, RateNames[i]), &QRadioButton::clicked,
+                         [i] { SetRecordingRate(Rates[i]); });
+    QObject::connect(ControlOf<QPushButton>(dialog, "rewind"), &QPushButton::clicked, [=] {
         RewindTape();
         position->setValue(0);
     });
-    QObject::connect(ControlOf<QPushButton>(dialog, 1032), &QPushButton::clicked, [=] {
+    QObject::connect(ControlOf<QPushButton>(dialog, "eject"), &QPushButton::clicked, [=] {
         CloseTape();
         dialog->close();
     });

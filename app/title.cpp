@@ -4,17 +4,14 @@
 
 #include "app/run_state.h"
 #include "app/window_services.h"
-#include "core/machine.h"
-#include "media/rom.h"
-#include "media/tape.h"
+#include "engine/engine.h"
 
 std::string TitleName;
 bool ProgramActive;
 
 void ResetSpectrum() {
-    const bool fromFile = LoadRom();
-    if (!CurrentTape) TitleName = fromFile ? "Disk ROM" : "ROM";
-    ResetMachine();
+    const bool fromFile = ResetComputer();
+    if (CurrentTapeStatus().sort == TapeSort::None) TitleName = fromFile ? "Disk ROM" : "ROM";
 }
 
 std::string TitleText() {

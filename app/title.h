@@ -7,7 +7,8 @@ extern std::string TitleName; // "ROM", "Disk ROM" or the title of the last file
 // which pause the machine but leave the title as it was.
 extern bool ProgramActive;
 
-// LoadRom, the title of the ROM when no tape is in, and the processor's power-on state.
+// The ROM put back and the processor reset (an auto-load being typed stops), and the title of
+// the ROM when no tape is in.
 void ResetSpectrum();
 // "TitleName - Wendal", with " [Paused]" while another program is active or the user paused.
 std::string TitleText();

@@ -6,8 +6,6 @@
 #include "app/run_state.h"
 #include "app/title.h"
 #include "app/window_services.h"
-#include "display/display_state.h"
-#include "display/screen_shadow.h"
 #include "platform/desktop/desktop_keyboard.h"
 #include "platform/virtual_keys.h"
 
@@ -25,7 +23,7 @@ void OnWindowActivation(bool mainActive, bool programActive) {
 
 void OnRepaintRequest() {
     InvalidateScreen();
-    if (DisplayMode == ModeFullscreen && AppActive.load() && SpeedDisplay) ClearSpeedBar();
+    if (ScreenMode() == ScreenFullscreen && AppActive.load() && SpeedDisplayOn()) ClearSpeedBar();
     DrawFrame();
 }
 
@@ -41,7 +39,8 @@ void OnKey(uint8_t vk, bool down, bool alt) {
     // Alt+Enter switches between fullscreen and the window when Enter is let go.
     if (vk == VkEnter && (alt || AltEnterDown)) {
         AltEnterDown = down;
-        if (!down) RunCommand(DisplayMode == ModeFullscreen ? CmdWindow1x1 : CmdFullscreenMonitor);
+        if (!down)
+            RunCommand(ScreenMode() == ScreenFullscreen ? CmdWindow1x1 : CmdFullscreenMonitor);
         return;
     }
     if (vk) DesktopKeyDown(vk, down);
@@ -60,7 +59,7 @@ void OnMenuClosed() {
 }
 
 void OnDepthChanged(int depth) {
-    if (DisplayMode == ModeFullscreen) return;
+    if (ScreenMode() == ScreenFullscreen) return;
     WindowModesAvailable = DepthHasWriters(depth);
     DisplayDepthChanged(depth);
     RefreshMenu();

@@ -40,3 +40,10 @@ function(wendal_layer name)
   wendal_layer_includes(wendal_${name} PRIVATE ${ARGN})
   wendal_lto_objects(wendal_${name})
 endfunction()
+
+# wendal_front_end(target platform-folder): a front end's include path, the engine's header,
+# its own folder, the platform's service headers and its platform's folder, and nothing else.
+function(wendal_front_end target folder platform)
+  wendal_layer_includes(${target} PRIVATE ${WENDAL_DOOR} ${folder} ${PLATFORM_API_HEADERS}
+    ${platform})
+endfunction()

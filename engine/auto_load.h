@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/engine.h"
+
 // The machines a tape can be started on, each with its own way of starting one. The 48K types
 // LOAD "" into its BASIC editor; the 128K and the +2 choose "Tape Loader", the first item of
 // their start-up menu.
@@ -12,11 +14,9 @@ AutoLoadMachine RunningAutoLoadMachine();
 
 // Resets the machine (processor, paging, sound chip) and types the loading command once the ROM
 // has started. A recording is stopped and rewound, and played when the command has been
-// entered. The caller has loaded the tape (LoadFile) and the ROM (LoadRom).
+// entered. LoadMedia calls it once the tape and the ROM are in.
 void StartAutoLoad(AutoLoadMachine machine = RunningAutoLoadMachine());
 // Stops typing, with the keys released (a snapshot loaded or the machine reset meanwhile).
 void CancelAutoLoad();
-// True from StartAutoLoad until the command has been entered.
-bool AutoLoadTyping();
 // Once per frame, after the keyboard scan: presses the keys of the command due in the next frame.
 void AutoLoadFrameStep();

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/preferences.h"
 #include "app/settings_values.h"
 #include "display/display_state.h"
 #include "fuzz/fuzz_harness.h"
@@ -39,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool known = ApplyStoredSetting(name, uint8_t(bytes[0]));
         if (!known) FUZZ_CHECK(std::memcmp(&was, &Settings, sizeof Settings) == 0);
     }
-    FUZZ_CHECK(Settings.saveSettings <= 1 && Settings.shadedTitles <= 1 && Settings.warnings <= 1);
+    FUZZ_CHECK(Preferences.saveSettings <= 1 && Preferences.shadedTitles <= 1 &&
+               Preferences.warnings <= 1);
     FUZZ_CHECK(Settings.volume <= 63 && Settings.tapeVolume <= 63);
     FUZZ_CHECK(Settings.soundBuffers >= 1 && Settings.soundBuffers <= 50);
     FUZZ_CHECK(DisplayMode == ModeFullscreen || WindowModeScale(DisplayMode) != 0);

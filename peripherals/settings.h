@@ -1,20 +1,15 @@
-// The user's settings, each named after its stored value. The engine reads them; the
-// desktop program loads and saves them. "Screen Mode", "TV" and "Speed Display" are the
-// display's own DisplayMode, FullscreenTv and SpeedDisplay (display/display_state.h).
+// The user's settings the engine reads, each named after its stored value; the desktop program
+// loads and saves them through the engine's header. "Screen Mode", "TV" and "Speed Display"
+// are the display's own DisplayMode, FullscreenTv and SpeedDisplay (display/display_state.h).
 #pragma once
 #include <cstdint>
 
 struct SettingsRecord {
-    uint8_t saveSettings = 1;  // "Save Settings"
     uint8_t volume = 50;       // "Volume", 0-63
     uint8_t tapeVolume = 50;   // "Tape Volume", 0-63
     uint8_t soundBuffers = 10; // "Sound Buffers", 1-50 blocks of 20 ms
-    uint8_t shadedTitles = 0;  // "Shaded Titles"
-    uint8_t warnings = 1;      // "Warnings"
     uint8_t pcJoystick = 0;    // "PC Joystick": 0 none, 1 Cursor, 2 Kempston
     uint8_t keybJoystick = 1;  // "Keyb Joystick": 1 Cursor, 2 Kempston
-    uint8_t autoLoad = 1;      // "Auto-load Tapes": opening a tape resets and loads it
-    uint8_t fastLoading = 1;   // "Fast Loading": full speed while a program reads a playing tape
     uint8_t machine = 0;       // "Machine": 0 the 48K, 1 the 128K, 2 the +2
 };
 

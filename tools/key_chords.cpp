@@ -1,6 +1,6 @@
 #include "tools/key_chords.h"
 
-#include "peripherals/keyboard.h"
+#include "engine/engine.h"
 
 bool ParseChords(const char* text, KeyChords& chords, std::string& error) {
     chords.clear();

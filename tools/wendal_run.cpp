@@ -11,12 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "display/screen_text.h"
 #include "engine/engine.h"
-#include "media/load_error.h"
-#include "media/sampled_tape.h"
-#include "media/tape.h"
-#include "media/tzx_player.h"
 #include "platform/headless/headless.h"
 #include "tools/key_chords.h"
 
@@ -24,7 +19,6 @@ namespace {
 
 constexpr int HoldFrames = 4; // each typed chord is held this long, then released as long
 constexpr uint32_t MaxFrames = 100'000'000; // about 23 days of Spectrum time
-constexpr int ScreenBytes = 6912;           // bitmap and attributes
 constexpr int FrameWidth = 320, FrameHeight = 240;
 
 const char Usage[] =
@@ -52,7 +46,7 @@ const char Usage[] =
 
 struct Options {
     const char* file = nullptr;
-    MachineKind machine = MachineKind::Spectrum48;
+    SpectrumModel machine = SpectrumModel::Spectrum48;
     uint32_t frames = 250;
     uint32_t typeAt = 100;
     uint32_t tapeRate = 11025;
@@ -88,13 +82,13 @@ bool ParseTypedChords(const char* text, KeyChords& chords) {
 }
 
 // The machine of --machine, or a message on standard error.
-bool ParseMachine(const char* text, MachineKind& machine) {
+bool ParseMachine(const char* text, SpectrumModel& machine) {
     static const struct {
         const char* name;
-        MachineKind kind;
-    } names[] = {{"48", MachineKind::Spectrum48},
-                 {"128", MachineKind::Spectrum128},
-                 {"plus2", MachineKind::Plus2}};
+        SpectrumModel kind;
+    } names[] = {{"48", SpectrumModel::Spectrum48},
+                 {"128", SpectrumModel::Spectrum128},
+                 {"plus2", SpectrumModel::Plus2}};
     for (const auto& n : names)
         if (!std::strcmp(text, n.name)) {
             machine = n.kind;
@@ -222,29 +216,24 @@ std::string ExecutableFolder(const char* argv0) {
 // One line for an output that could not be written, with the reason when it is known.
 void ReportUnwritable(const char* what, const char* path) {
     std::fprintf(stderr, "wendal-run: cannot write the %s %s%s%s\n", what, path,
-                 *FileReplacementProblem ? ": " : "", FileReplacementProblem);
+                 *FileProblem() ? ": " : "", FileProblem());
 }
 
 alignas(4) uint8_t FramePixels[FrameWidth * FrameHeight * 4]; // the last frame, 32-bit
 
-// What the desktop's start-up does before the first frame, with the headless devices.
-bool StartMachine(const Options& o) {
-    std::string why;
-    if (o.machine == MachineKind::Spectrum48)
-        PowerOnMachine();
-    else if (!SwitchMachine(o.machine, why)) {
-        std::fprintf(stderr, "wendal-run: the %s is unavailable: %s\n", MachineName(o.machine),
-                     why.c_str());
-        return false;
-    }
-    ColourMap.depth = 32;
-    SetColourMasks(ColourMap, 0xFF0000, 0x00FF00, 0x0000FF);
-    BuildColourMap();
-    InvalidateScreen();
+// The machine started as the desktop starts it, with the headless devices and a 32-bit frame.
+bool Start(const Options& o, const char* argv0) {
     // Without an audio file nothing would hear the sound, so none is made.
     HeadlessWaveRecordTo(o.audio);
-    SoundOn = o.audio && OpenSound() ? 1 : 0;
-    if (o.audio && !SoundOn) {
+    const MachineStarted started =
+        StartMachine(ExecutableFolder(argv0), o.audio != nullptr, o.machine);
+    if (!started.unavailable.empty()) {
+        std::fprintf(stderr, "wendal-run: the %s is unavailable: %s\n", ModelName(o.machine),
+                     started.unavailable.c_str());
+        return false;
+    }
+    SetPixelFormat(PixelFormat{32, 0, 0xFF0000, 0x00FF00, 0x0000FF});
+    if (o.audio && !started.soundOpen) {
         ReportUnwritable("audio file", o.audio);
         return false;
     }
@@ -256,21 +245,20 @@ bool StartMachine(const Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (int status = ParseOptions(argc, argv, o)) return status < 0 ? 0 : status;
-    SetProgramFolder(ExecutableFolder(argc > 0 ? argv[0] : nullptr));
-    if (!StartMachine(o)) return 1;
+    if (!Start(o, argc > 0 ? argv[0] : nullptr)) return 1;
     if (o.file) {
-        TapeRate = o.tapeRate;
-        if (!OpenMedia(o.file)) {
+        SetRecordingRate(o.tapeRate);
+        const MediaLoaded loaded = LoadMedia(o.file, o.autoload);
+        if (!loaded.ok) {
             std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file,
-                         LoadErrorText(LastLoadError));
+                         loaded.why.c_str());
             HeadlessWaveDiscard(); // a run that failed writes nothing
             CloseSound();
             return 1;
         }
-        if (o.autoload && CurrentTape) StartAutoLoad();
     }
 
-    const FrameTarget target{WriterFor(32, WriterSize::Single), FramePixels, FrameWidth * 4};
+    const FrameTarget target{PictureWriter(32, PictureSize::Single), FramePixels, FrameWidth * 4};
     auto start = std::chrono::steady_clock::now();
     for (uint32_t frame = 0; frame < o.frames; ++frame) {
         SetTypedKeys(o, frame);
@@ -280,8 +268,10 @@ int main(int argc, char** argv) {
 
     // A tape that stopped at a block it cannot play did not load what follows that block.
     int status = 0;
-    if (TzxStopCount) {
-        std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file, TzxStopReason);
+    const TapeStatus tape = CurrentTapeStatus();
+    if (tape.stops) {
+        std::fprintf(stderr, "Error reading snapshot/tape file!\n%s: %s\n", o.file,
+                     tape.stopReason);
         status = 1;
     }
     CloseSound();
@@ -289,11 +279,11 @@ int main(int argc, char** argv) {
         ReportUnwritable("audio file", o.audio);
         status = 1;
     }
-    if (o.screen && !ReplaceFileWith(o.screen, ScreenMemory(), ScreenBytes)) {
+    if (o.screen && !SaveScreenMemory(o.screen)) {
         ReportUnwritable("screen file", o.screen);
         status = 1;
     }
-    if (o.screenshot && !SaveFramePng(o.screenshot, false)) {
+    if (o.screenshot && !SaveScreenPicture(o.screenshot, 1)) {
         ReportUnwritable("screenshot", o.screenshot);
         status = 1;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/preferences.h"
 #include "app/run_state.h"
 #include "display/display_state.h"
 #include "media/tape.h"
@@ -40,6 +41,6 @@ class AppFixture : public ::testing::Test {
         SpeedMode = SpeedTrue;
         AppActive = true;
         TickEnabled = true;
-        Settings.autoLoad = 0;
+        Preferences.autoLoad = 0;
     }
 };

@@ -7,6 +7,7 @@
 
 #include "app/caption_bar.h"
 #include "app/main_window.h"
+#include "app/preferences.h"
 #include "app/shaded_caption.h"
 #include "app/title.h"
 #include "app/window_services.h"
@@ -102,7 +103,7 @@ TEST(CaptionLayout, ButtonsAndTitleInARow) {
 
 TEST_F(AppFixture, ShadedCaptionReplacesTheFrameInWindowModesOnly) {
     MainWindow* w = TheMainWindow();
-    Settings.shadedTitles = 1;
+    Preferences.shadedTitles = 1;
     UpdateCaptionStyle();
     CaptionBar* caption = w->Caption();
     ASSERT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
@@ -151,7 +152,7 @@ TEST_F(AppFixture, ShadedCaptionReplacesTheFrameInWindowModesOnly) {
     EXPECT_EQ(caption->width(), w->width());
     EXPECT_EQ(screen->size(), QSize(640, 480));
 
-    Settings.shadedTitles = 0;
+    Preferences.shadedTitles = 0;
     UpdateCaptionStyle();
     EXPECT_FALSE(w->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(caption->isVisible());

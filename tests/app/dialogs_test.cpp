@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstdio>
 #include <functional>
+#include <map>
 
 #include "app/dialog_builder.h"
 #include "app/dialogs.h"
@@ -17,6 +18,8 @@
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/poke_number.h"
+#include "app/preferences.h"
+#include "app/settings_values.h"
 #include "app/title.h"
 #include "app/window_services.h"
 #include "app_harness.h"
@@ -64,12 +67,12 @@ QStringList LabelTexts(QDialog* d) {
     return texts;
 }
 
-void Click(QDialog* d, int id) { ControlOf<QAbstractButton>(d, id)->click(); }
+void Click(QDialog* d, const char* name) { ControlOf<QAbstractButton>(d, name)->click(); }
 
 // Types into the Poke dialog and presses Poke; returns the message box's text, if one showed.
 std::string Poke(QDialog* d, const char* address, const char* value) {
-    ControlOf<QLineEdit>(d, 1022)->setText(QString::fromLatin1(address));
-    ControlOf<QLineEdit>(d, 1023)->setText(QString::fromLatin1(value));
+    ControlOf<QLineEdit>(d, "address")->setText(QString::fromLatin1(address));
+    ControlOf<QLineEdit>(d, "value")->setText(QString::fromLatin1(value));
     std::string caption, text;
     QTimer timer; // goes with this call when no box showed
     timer.setSingleShot(true);
@@ -81,7 +84,7 @@ std::string Poke(QDialog* d, const char* address, const char* value) {
         }
     });
     timer.start(0);
-    Click(d, 1025);
+    Click(d, "poke");
     if (!text.empty()) { EXPECT_EQ(caption, "Poke Memory"); }
     return text;
 }
@@ -142,11 +145,11 @@ TEST_F(AppFixture, PokeWritesAcceptedNumbersAndRefusesTheRest) {
         for (auto& r : refused) {
             EXPECT_EQ(Poke(d, r[0], r[1]), "Invalid Address or Value") << r[0] << ", " << r[1];
             EXPECT_TRUE(d->isVisible());
-            EXPECT_EQ(ControlOf<QLineEdit>(d, 1022)->text().toStdString(), r[0]); // kept
+            EXPECT_EQ(ControlOf<QLineEdit>(d, "address")->text().toStdString(), r[0]); // kept
         }
         // The close box leaves memory alone, whatever the fields say.
-        ControlOf<QLineEdit>(d, 1022)->setText("65535");
-        ControlOf<QLineEdit>(d, 1023)->setText("1");
+        ControlOf<QLineEdit>(d, "address")->setText("65535");
+        ControlOf<QLineEdit>(d, "value")->setText("1");
         d->close();
     });
     EXPECT_EQ(Machine.memory[0], before[0]);
@@ -167,9 +170,9 @@ TEST_F(AppFixture, SoundSlidersSetTheSettingsOnClosing) {
     const std::string title = DriveDialog(
         [] { RunCommand(CmdSoundSettings); },
         [](QDialog* d) {
-            auto* volume = ControlOf<QSlider>(d, 1018);
-            auto* tape = ControlOf<QSlider>(d, 1019);
-            auto* buffers = ControlOf<QSlider>(d, 1020);
+            auto* volume = ControlOf<QSlider>(d, "volume");
+            auto* tape = ControlOf<QSlider>(d, "tapeVolume");
+            auto* buffers = ControlOf<QSlider>(d, "soundBuffers");
             EXPECT_EQ(volume->value(), 20);
             EXPECT_EQ(tape->value(), 30);
             EXPECT_EQ(buffers->value(), 10);
@@ -180,9 +183,10 @@ TEST_F(AppFixture, SoundSlidersSetTheSettingsOnClosing) {
             EXPECT_EQ(buffers->pageStep(), 5);
             volume->setValue(99); // beyond the range: the slider's end
             tape->setValue(7);
-            for (auto [slider, shown] :
-                 {std::pair{1018, "63"}, {1019, "7"}, {1020, "10"}}) { // beside each, its value
-                const auto* value = d->findChild<QLabel*>(ControlName(slider) + "Value");
+            for (auto [slider, shown] : {std::pair{"volume", "63"},
+                                         {"tapeVolume", "7"},
+                                         {"soundBuffers", "10"}}) { // beside each, its value
+                const auto* value = d->findChild<QLabel*>(QString::fromLatin1(slider) + "Value");
                 EXPECT_EQ(value ? value->text().toStdString() : "no value shown", shown);
             }
             buffers->setValue(0);
@@ -204,48 +208,62 @@ TEST_F(AppFixture, JoystickChoicesTakeEffectAtOnceAndNeedAController) {
     const std::string title =
         DriveDialog([] { RunCommand(CmdJoystick); },
                     [](QDialog* d) {
-                        EXPECT_TRUE(ControlOf<QRadioButton>(d, 1003)->isChecked());
-                        EXPECT_FALSE(ControlOf<QRadioButton>(d, 1004)->isChecked());
-                        for (int id : {1008, 1005, 1006})
+                        EXPECT_TRUE(ControlOf<QRadioButton>(d, "keybCursor")->isChecked());
+                        EXPECT_FALSE(ControlOf<QRadioButton>(d, "keybKempston")->isChecked());
+                        for (const char* id : {"pcJoystick", "pcCursor", "pcKempston"})
                             EXPECT_FALSE(ControlOf<QWidget>(d, id)->isEnabled());
-                        EXPECT_FALSE(ControlOf<QRadioButton>(d, 1005)->isChecked());
-                        Click(d, 1004);
+                        EXPECT_FALSE(ControlOf<QRadioButton>(d, "pcCursor")->isChecked());
+                        Click(d, "keybKempston");
                         EXPECT_EQ(Settings.keybJoystick, 2); // before the dialog closes
-                        Click(d, 1);
+                        Click(d, "ok");
                     });
     EXPECT_EQ(title, "Joystick Settings");
     EXPECT_EQ(Settings.pcJoystick, 0);
 
     Settings.keybJoystick = 0; // a value no button stands for checks none
     DriveDialog(ShowJoystickDialog, [](QDialog* d) {
-        EXPECT_FALSE(ControlOf<QRadioButton>(d, 1003)->isChecked());
-        EXPECT_FALSE(ControlOf<QRadioButton>(d, 1004)->isChecked());
-        Click(d, 1003);
+        EXPECT_FALSE(ControlOf<QRadioButton>(d, "keybCursor")->isChecked());
+        EXPECT_FALSE(ControlOf<QRadioButton>(d, "keybKempston")->isChecked());
+        Click(d, "keybCursor");
         d->close();
     });
     EXPECT_EQ(Settings.keybJoystick, 1);
 }
 
+// Every setting the table gives a control is edited by one control of that name in one of the
+// three settings dialogs, and the menu's settings have none.
+TEST_F(AppFixture, EverySettingsControlIsFoundByItsNameInTheTable) {
+    std::map<std::string, int> found;
+    for (auto* show : {ShowJoystickDialog, ShowSoundDialog, ShowPreferencesDialog})
+        DriveDialog(show, [&](QDialog* d) {
+            for (const StoredSetting& s : StoredSettings)
+                if (s.control && ControlOf<QWidget>(d, s.control)) ++found[s.name];
+            d->close();
+        });
+    for (const StoredSetting& s : StoredSettings)
+        EXPECT_EQ(found[s.name], s.control ? 1 : 0) << s.name;
+}
+
 TEST_F(AppFixture, PreferencesShowAndTakeTheirSettings) {
     const SettingsRecord saved = Settings;
     for (uint8_t on : {0, 1}) {
-        Settings.shadedTitles = on, Settings.warnings = !on, Settings.saveSettings = on;
-        const std::string title =
-            DriveDialog([] { RunCommand(CmdPreferences); },
-                        [on](QDialog* d) {
-                            EXPECT_EQ(ControlOf<QCheckBox>(d, 1027)->isChecked(), bool(on));
-                            EXPECT_EQ(ControlOf<QCheckBox>(d, 1029)->isChecked(), !on);
-                            EXPECT_EQ(ControlOf<QCheckBox>(d, 1028)->isChecked(), bool(on));
-                            for (int id : {1027, 1029, 1028}) Click(d, id);
-                            if (on) // the close box and OK take the same path
-                                d->close();
-                            else
-                                Click(d, 1);
-                        });
+        Preferences.shadedTitles = on, Preferences.warnings = !on, Preferences.saveSettings = on;
+        const std::string title = DriveDialog(
+            [] { RunCommand(CmdPreferences); },
+            [on](QDialog* d) {
+                EXPECT_EQ(ControlOf<QCheckBox>(d, "shadedTitles")->isChecked(), bool(on));
+                EXPECT_EQ(ControlOf<QCheckBox>(d, "warnings")->isChecked(), !on);
+                EXPECT_EQ(ControlOf<QCheckBox>(d, "saveSettings")->isChecked(), bool(on));
+                for (const char* id : {"shadedTitles", "warnings", "saveSettings"}) Click(d, id);
+                if (on) // the close box and OK take the same path
+                    d->close();
+                else
+                    Click(d, "ok");
+            });
         EXPECT_EQ(title, "Preferences");
-        EXPECT_EQ(Settings.shadedTitles, !on);
-        EXPECT_EQ(Settings.warnings, on);
-        EXPECT_EQ(Settings.saveSettings, !on);
+        EXPECT_EQ(Preferences.shadedTitles, !on);
+        EXPECT_EQ(Preferences.warnings, on);
+        EXPECT_EQ(Preferences.saveSettings, !on);
     }
     Settings = saved;
     UpdateCaptionStyle();
@@ -255,25 +273,25 @@ TEST_F(AppFixture, TapeControlOnATapImageRewindsAndEjects) {
     ASSERT_TRUE(OpenChosenFile(DataFile("hello.tap")));
     ASSERT_EQ(std::fseek(CurrentTape, long(TapeLength / 2), SEEK_SET), 0);
     const int half = int(double(TapeLength / 2) * 1000.0 / double(TapeLength));
-    const std::string title =
-        DriveDialog([] { RunCommand(CmdTapeControl); },
-                    [half](QDialog* d) {
-                        for (int id : {1043, 1044, 1048, 1049, 1050, 1051})
-                            EXPECT_FALSE(ControlOf<QWidget>(d, id)->isEnabled()) << id;
-                        auto* position = ControlOf<QSlider>(d, 1036);
-                        EXPECT_FALSE(position->isEnabled());
-                        EXPECT_EQ(position->maximum(), 1000);
-                        EXPECT_EQ(position->value(), half);
-                        Click(d, 1031);
-                        EXPECT_EQ(position->value(), 0);
-                        EXPECT_EQ(std::ftell(CurrentTape), 0);
-                        EXPECT_TRUE(d->isVisible());
-                        Click(d, 1);
-                    });
+    const std::string title = DriveDialog(
+        [] { RunCommand(CmdTapeControl); },
+        [half](QDialog* d) {
+            for (const char* id : {"play", "stop", "rate", "rate11025", "rate22050", "rate44100"})
+                EXPECT_FALSE(ControlOf<QWidget>(d, id)->isEnabled()) << id;
+            auto* position = ControlOf<QSlider>(d, "position");
+            EXPECT_FALSE(position->isEnabled());
+            EXPECT_EQ(position->maximum(), 1000);
+            EXPECT_EQ(position->value(), half);
+            Click(d, "rewind");
+            EXPECT_EQ(position->value(), 0);
+            EXPECT_EQ(std::ftell(CurrentTape), 0);
+            EXPECT_TRUE(d->isVisible());
+            Click(d, "ok");
+        });
     EXPECT_EQ(title, "Tape Control");
     ASSERT_NE(CurrentTape, nullptr);
 
-    DriveDialog([] { RunCommand(CmdTapeControl); }, [](QDialog* d) { Click(d, 1032); });
+    DriveDialog([] { RunCommand(CmdTapeControl); }, [](QDialog* d) { Click(d, "eject"); });
     EXPECT_EQ(CurrentTape, nullptr);
     EXPECT_FALSE(TheMainWindow()->ActionOf(CmdTapeControl)->isEnabled());
 }
@@ -285,23 +303,23 @@ TEST_F(AppFixture, TapeControlOnARecordingStopsRewindsAndChangesRate) {
     ASSERT_EQ(TapeBlock, 5u);
     DriveDialog([] { RunCommand(CmdTapeControl); },
                 [](QDialog* d) {
-                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1043)->isChecked());
-                    EXPECT_FALSE(ControlOf<QPushButton>(d, 1044)->isChecked());
-                    EXPECT_TRUE(ControlOf<QRadioButton>(d, 1049)->isChecked());
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, "play")->isChecked());
+                    EXPECT_FALSE(ControlOf<QPushButton>(d, "stop")->isChecked());
+                    EXPECT_TRUE(ControlOf<QRadioButton>(d, "rate11025")->isChecked());
                     // The button already down stays down, as a recorder's key does.
-                    QTest::mouseClick(ControlOf<QPushButton>(d, 1043), Qt::LeftButton);
-                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1043)->isChecked());
-                    EXPECT_FALSE(ControlOf<QPushButton>(d, 1044)->isChecked());
+                    QTest::mouseClick(ControlOf<QPushButton>(d, "play"), Qt::LeftButton);
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, "play")->isChecked());
+                    EXPECT_FALSE(ControlOf<QPushButton>(d, "stop")->isChecked());
                     EXPECT_EQ(TapePlaying, 1);
-                    Click(d, 1044);
-                    Click(d, 1044);
-                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1044)->isChecked());
+                    Click(d, "stop");
+                    Click(d, "stop");
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, "stop")->isChecked());
                     EXPECT_EQ(TapePlaying, 0);
-                    EXPECT_FALSE(ControlOf<QPushButton>(d, 1043)->isChecked());
-                    Click(d, 1031);
+                    EXPECT_FALSE(ControlOf<QPushButton>(d, "play")->isChecked());
+                    Click(d, "rewind");
                     EXPECT_EQ(TapeBlock, 2u);
                     EXPECT_EQ(TapePlaying, 0); // rewinding does not start the tape
-                    Click(d, 1051);
+                    Click(d, "rate44100");
                     EXPECT_EQ(TapeRate, 44100u);
                     EXPECT_EQ(BytesPerFrame, 221u); // the rate applies once the dialog has closed
                     d->close();
@@ -310,12 +328,12 @@ TEST_F(AppFixture, TapeControlOnARecordingStopsRewindsAndChangesRate) {
     EXPECT_EQ(TStatesPerSample, 79u);
 
     DriveDialog(ShowTapeDialog, [](QDialog* d) {
-        EXPECT_TRUE(ControlOf<QPushButton>(d, 1044)->isChecked());
-        EXPECT_TRUE(ControlOf<QRadioButton>(d, 1051)->isChecked());
-        Click(d, 1043);
+        EXPECT_TRUE(ControlOf<QPushButton>(d, "stop")->isChecked());
+        EXPECT_TRUE(ControlOf<QRadioButton>(d, "rate44100")->isChecked());
+        Click(d, "play");
         EXPECT_EQ(TapePlaying, 1);
-        Click(d, 1049);
-        Click(d, 1);
+        Click(d, "rate11025");
+        Click(d, "ok");
     });
     SetTapeRate();
     EXPECT_EQ(BytesPerFrame, 221u);
@@ -328,15 +346,15 @@ TEST_F(AppFixture, TapeControlOnATzxPlaysAndStopsAndAStopIsExplained) {
               0xED); // the loader trap starts it and reads its blocks
     DriveDialog([] { RunCommand(CmdTapeControl); },
                 [](QDialog* d) {
-                    EXPECT_TRUE(ControlOf<QPushButton>(d, 1044)->isChecked()); // opens stopped
-                    for (int id : {1048, 1049, 1050, 1051})
+                    EXPECT_TRUE(ControlOf<QPushButton>(d, "stop")->isChecked()); // opens stopped
+                    for (const char* id : {"rate", "rate11025", "rate22050", "rate44100"})
                         EXPECT_FALSE(ControlOf<QWidget>(d, id)->isEnabled()) << id;
-                    Click(d, 1043);
+                    Click(d, "play");
                     EXPECT_EQ(TapePlaying, 1);
-                    Click(d, 1044);
+                    Click(d, "stop");
                     EXPECT_EQ(TapePlaying, 0);
-                    Click(d, 1043);
-                    Click(d, 1);
+                    Click(d, "play");
+                    Click(d, "ok");
                 });
     EXPECT_EQ(TapePlaying, 1);
     EXPECT_EQ(TStatesPerSample, 79u) << "the pulses are heard at 44100 Hz whatever the rate";
@@ -363,26 +381,26 @@ TEST_F(AppFixture, TapeControlOnATzxPlaysAndStopsAndAStopIsExplained) {
 }
 
 TEST_F(AppFixture, PerformanceWarningShowsOnceAndCanBeTurnedOff) {
-    Settings.warnings = 1;
+    Preferences.warnings = 1;
     VidMemWarning = true;
     const std::string title = DriveDialog(ShowPendingVideoWarning, [](QDialog* d) {
         EXPECT_TRUE(LabelTexts(d).contains("Click Help for more information."));
-        auto* dontShow = ControlOf<QCheckBox>(d, 1030);
+        auto* dontShow = ControlOf<QCheckBox>(d, "dontShow");
         EXPECT_FALSE(dontShow->isChecked());
-        Click(d, 1029); // Help shows the topic beside the dialog
+        Click(d, "help"); // Help shows the topic beside the dialog
         EXPECT_TRUE(d->isVisible());
         QWidget* topic = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->objectName() == "PerformanceHelp" && w->isVisible()) topic = w;
         EXPECT_NE(topic, nullptr);
         dontShow->click();
-        Click(d, 1);
+        Click(d, "ok");
     });
     EXPECT_EQ(title, "Performance Warning");
     EXPECT_FALSE(VidMemWarning);
-    EXPECT_EQ(Settings.warnings, 0);
+    EXPECT_EQ(Preferences.warnings, 0);
     DriveDialog(ShowPreferencesDialog, [](QDialog* d) {
-        EXPECT_FALSE(ControlOf<QCheckBox>(d, 1029)->isChecked());
+        EXPECT_FALSE(ControlOf<QCheckBox>(d, "warnings")->isChecked());
         d->close();
     });
 
@@ -390,10 +408,10 @@ TEST_F(AppFixture, PerformanceWarningShowsOnceAndCanBeTurnedOff) {
     EXPECT_EQ(DriveDialog(ShowPendingVideoWarning, [](QDialog* d) { d->close(); }), "");
     EXPECT_FALSE(VidMemWarning);
 
-    Settings.warnings = 1; // left unchecked, warnings stay on
+    Preferences.warnings = 1; // left unchecked, warnings stay on
     EXPECT_EQ(DriveDialog(ShowPerformanceWarning, [](QDialog* d) { d->close(); }),
               "Performance Warning");
-    EXPECT_EQ(Settings.warnings, 1);
+    EXPECT_EQ(Preferences.warnings, 1);
     CloseHelpWindows();
 }
 
@@ -402,7 +420,7 @@ TEST_F(AppFixture, AboutShowsTheVersion) {
                           [](QDialog* d) {
                               EXPECT_TRUE(LabelTexts(d).contains("Wendal"));
                               EXPECT_TRUE(LabelTexts(d).contains("1.12"));
-                              Click(d, 1);
+                              Click(d, "ok");
                           }),
               "About Wendal");
 }

@@ -19,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "app/pacing_stats.h"
+#include "app/preferences.h"
 #include "app/recent_files.h"
 #include "app/startup.h"
 #include "app/title.h"
@@ -72,14 +73,14 @@ class OneStep : public AppFixture {
   protected:
     void SetUp() override {
         AppFixture::SetUp();
-        Settings.autoLoad = 1;
-        Settings.fastLoading = 1;
+        Preferences.autoLoad = 1;
+        Preferences.fastLoading = 1;
     }
     void TearDown() override {
         CancelAutoLoad();
         UserPaused = false;
-        Settings.autoLoad = 1;
-        Settings.fastLoading = 1;
+        Preferences.autoLoad = 1;
+        Preferences.fastLoading = 1;
         CloseTape();
         ResetSpectrum();
     }
@@ -103,7 +104,7 @@ TEST_F(OneStep, OpenedTapesOfEveryKindLoadThemselves) {
 
 TEST_F(OneStep, WithAutoLoadOffATapeIsOnlyInserted) {
     RunCommand(CmdAutoLoad);
-    EXPECT_EQ(Settings.autoLoad, 0);
+    EXPECT_EQ(Preferences.autoLoad, 0);
     EXPECT_FALSE(TheMainWindow()->ActionOf(CmdAutoLoad)->isChecked());
     SpeedMode = SpeedMaximum;
     for (int i = 0; i < 5; ++i) RunDesktopFrame();
@@ -119,7 +120,7 @@ TEST_F(OneStep, WithAutoLoadOffATapeIsOnlyInserted) {
 // the loader reads, and True speed again once it stops.
 TEST_F(OneStep, FastLoadingRunsTheSameFramesAndReturnsToTrueSpeed) {
     if (BuiltinRomKind != RomKind::Standard48) GTEST_SKIP() << "keyword entry differs on this ROM";
-    Settings.fastLoading = 0;
+    Preferences.fastLoading = 0;
     SpeedMode = SpeedMaximum; // the reference, unpaced throughout
     ASSERT_TRUE(OpenChosenFile(DataFile("basic-22050.wav")));
     uint32_t switches = FastLoadingSwitches;
@@ -127,7 +128,7 @@ TEST_F(OneStep, FastLoadingRunsTheSameFramesAndReturnsToTrueSpeed) {
     ASSERT_GT(reference, 0);
     EXPECT_EQ(FastLoadingSwitches, switches);
 
-    Settings.fastLoading = 1;
+    Preferences.fastLoading = 1;
     SelectTrueSpeed();
     ASSERT_TRUE(OpenChosenFile(DataFile("basic-22050.wav")));
     switches = FastLoadingSwitches;
@@ -160,7 +161,7 @@ TEST_F(OneStep, FastLoadingRunsTheSameFramesAndReturnsToTrueSpeed) {
 }
 
 TEST_F(OneStep, RecentFilesKeepTheLastEightAndDropAMissingOne) {
-    Settings.autoLoad = 0;
+    Preferences.autoLoad = 0;
     RecentFiles.clear();
     const fs::path dir = TestDir("recent");
     const std::string tape = DataFile("hello.tap");
@@ -228,8 +229,8 @@ TEST_F(OneStep, ScreenshotsAreThePictureAtTheWindowScaleOrTheScreenMemory) {
 
 TEST_F(OneStep, PauseStopsFramesAndTicksUntilPressedAgain) {
     SpeedMode = SpeedMaximum;
-    const uint8_t warnings = Settings.warnings;
-    Settings.warnings = 0; // the main loop would stop at the offscreen platform's video warning
+    const uint8_t warnings = Preferences.warnings;
+    Preferences.warnings = 0; // the main loop would stop at the offscreen platform's video warning
     PressPause();
     EXPECT_TRUE(UserPaused.load());
     EXPECT_TRUE(TheMainWindow()->ActionOf(CmdPause)->isChecked());
@@ -255,7 +256,7 @@ TEST_F(OneStep, PauseStopsFramesAndTicksUntilPressedAgain) {
     EXPECT_FALSE(UserPaused.load());
     EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), TitleName + " - Wendal");
     EXPECT_GT(PacingStats.framesRun, frames);
-    Settings.warnings = warnings;
+    Preferences.warnings = warnings;
 }
 
 // A file dropped on the window loads as Open does, a tape loading itself.

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/preferences.h"
 #include "app/recent_files.h"
 #include "app/settings_store.h"
 #include "display/display_state.h"
@@ -56,6 +57,7 @@ class SettingsStore : public ::testing::Test {
     void TearDown() override { fs::remove_all(ConfigHome()); }
     static void StartValues() {
         Settings = SettingsRecord{};
+        Preferences = DesktopPreferences{};
         DisplayMode = ModeWindow;
         FullscreenTv = false;
         SpeedDisplay = true;
@@ -84,30 +86,31 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Settings.volume, 1);
     StartValues();
     LoadSettings();
-    EXPECT_EQ(Settings.saveSettings, 1);
+    EXPECT_EQ(Preferences.saveSettings, 1);
     EXPECT_EQ(Settings.soundBuffers, 10);
     EXPECT_EQ(Settings.pcJoystick, 0);
     EXPECT_EQ(Settings.keybJoystick, 1);
     EXPECT_EQ(DisplayMode, ModeWindow);
     EXPECT_TRUE(SpeedDisplay);
 
-    Settings = SettingsRecord{1, 7, 9, 33, 1, 0, 1, 2, 0, 0};
+    Settings = SettingsRecord{7, 9, 33, 1, 2};
+    Preferences = DesktopPreferences{1, 1, 0, 0, 0};
     DisplayMode = ModeFullscreen;
     FullscreenTv = true;
     SpeedDisplay = false;
     ASSERT_TRUE(SaveSettings());
     StartValues();
     LoadSettings();
-    EXPECT_EQ(Settings.saveSettings, 1);
+    EXPECT_EQ(Preferences.saveSettings, 1);
     EXPECT_EQ(Settings.volume, 7);
     EXPECT_EQ(Settings.tapeVolume, 9);
     EXPECT_EQ(Settings.soundBuffers, 33);
-    EXPECT_EQ(Settings.shadedTitles, 1);
-    EXPECT_EQ(Settings.warnings, 0);
+    EXPECT_EQ(Preferences.shadedTitles, 1);
+    EXPECT_EQ(Preferences.warnings, 0);
     EXPECT_EQ(Settings.pcJoystick, 1);
     EXPECT_EQ(Settings.keybJoystick, 2);
-    EXPECT_EQ(Settings.autoLoad, 0);
-    EXPECT_EQ(Settings.fastLoading, 0);
+    EXPECT_EQ(Preferences.autoLoad, 0);
+    EXPECT_EQ(Preferences.fastLoading, 0);
     EXPECT_EQ(DisplayMode, ModeFullscreen);
     EXPECT_TRUE(FullscreenTv);
     EXPECT_FALSE(SpeedDisplay);
@@ -149,13 +152,13 @@ TEST_F(SettingsStore, ValuesOutsideTheirRangesAreBroughtBackOnLoading) {
                   {"Warnings", 255},    {"PC Joystick", 3}, {"Keyb Joystick", 0}};
     for (const auto& v : values) Store(v.name, Byte(v.stored));
     LoadSettings();
-    EXPECT_EQ(Settings.saveSettings, 0);
+    EXPECT_EQ(Preferences.saveSettings, 0);
     EXPECT_EQ(Settings.volume, 63);
     EXPECT_EQ(Settings.tapeVolume, 63);
     EXPECT_EQ(Settings.soundBuffers, 1);
     EXPECT_EQ(DisplayMode, ModeWindow);
     EXPECT_FALSE(FullscreenTv); // Monitor
-    EXPECT_EQ(Settings.warnings, 0);
+    EXPECT_EQ(Preferences.warnings, 0);
     EXPECT_EQ(Settings.pcJoystick, 0);
     EXPECT_EQ(Settings.keybJoystick, 1);
 
@@ -167,7 +170,7 @@ TEST_F(SettingsStore, ValuesOutsideTheirRangesAreBroughtBackOnLoading) {
     EXPECT_EQ(DisplayMode, ModeWindow);
     EXPECT_EQ(Settings.keybJoystick, 1);
 
-    Settings.saveSettings = 1;
+    Preferences.saveSettings = 1;
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(Stored("TV").toByteArray(), Byte(0));
     EXPECT_EQ(Stored("Volume").toByteArray(), Byte(63));
@@ -187,7 +190,7 @@ TEST_F(SettingsStore, SaveSettingsOffWritesOnlyItself) {
     Settings.volume = 20;
     DisplayMode = ModeDoubleWindow;
     ASSERT_TRUE(SaveSettings());
-    Settings.saveSettings = 0;
+    Preferences.saveSettings = 0;
     Settings.volume = 40;
     DisplayMode = ModeFullscreen;
     ASSERT_TRUE(SaveSettings());
@@ -195,7 +198,7 @@ TEST_F(SettingsStore, SaveSettingsOffWritesOnlyItself) {
 
     StartValues();
     LoadSettings();
-    EXPECT_EQ(Settings.saveSettings, 0);
+    EXPECT_EQ(Preferences.saveSettings, 0);
     EXPECT_EQ(Settings.volume, 20); // frozen as last saved
     EXPECT_EQ(DisplayMode, ModeDoubleWindow);
 }
@@ -208,9 +211,9 @@ TEST_F(SettingsStore, AValueOfTheWrongLengthIsIgnoredAndTheRestAreRead) {
                                             << "Screen Mode=2\n" // half a byte
                                             << "Warnings=zz\n"
                                             << "Keyb Joystick=02\n";
-    Settings.warnings = 0;
+    Preferences.warnings = 0;
     LoadSettings();
-    EXPECT_EQ(Settings.warnings, 0);
+    EXPECT_EQ(Preferences.warnings, 0);
     EXPECT_EQ(Settings.volume, 50);
     EXPECT_EQ(Settings.tapeVolume, 50);
     EXPECT_EQ(Settings.soundBuffers, 20);
