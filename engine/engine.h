@@ -31,6 +31,15 @@ struct MachineStarted {
 // sound output is opened and, when it opened, switched on; without, the sound is off.
 MachineStarted StartMachine(const std::string& programFolder, bool sound,
                             SpectrumModel model = SpectrumModel::Spectrum48);
+// The model running: the one started or chosen, or the one a snapshot opened was made for.
+SpectrumModel RunningModel();
+// Why the model cannot run here, or "" when it can: its ROMs were missing when the program was
+// built, or the system cannot provide its paged memory.
+std::string ModelUnavailable(SpectrumModel model);
+// Switches to the model and starts it as when switched on (its memory, ROMs, processor, paging
+// and sound chip; the whole next frame drawn); an auto-load being typed stops and the tape
+// stays in. False, with the reason in `why`, when it cannot run: the machine goes on as it was.
+bool SwitchModel(SpectrumModel model, std::string& why);
 // Closes the sound output and ejects the tape; safe after a partial start.
 void StopMachine();
 // The ROM put back in (the loader trap placed for the tape in the recorder) and the processor,

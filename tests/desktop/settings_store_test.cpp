@@ -21,6 +21,7 @@
 #include "app/preferences.h"
 #include "app/recent_files.h"
 #include "app/settings_store.h"
+#include "app/settings_values.h"
 #include "display/display_state.h"
 #include "peripherals/settings.h"
 
@@ -94,7 +95,7 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_TRUE(SpeedDisplay);
 
     Settings = SettingsRecord{7, 9, 33, 1, 2};
-    Preferences = DesktopPreferences{1, 1, 0, 0, 0};
+    Preferences = DesktopPreferences{1, 1, 0, 0, 0, 2};
     DisplayMode = ModeFullscreen;
     FullscreenTv = true;
     SpeedDisplay = false;
@@ -111,6 +112,7 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Settings.keybJoystick, 2);
     EXPECT_EQ(Preferences.autoLoad, 0);
     EXPECT_EQ(Preferences.fastLoading, 0);
+    EXPECT_EQ(Preferences.machine, 2);
     EXPECT_EQ(DisplayMode, ModeFullscreen);
     EXPECT_TRUE(FullscreenTv);
     EXPECT_FALSE(SpeedDisplay);
@@ -119,7 +121,7 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Stored("Speed Display").toByteArray(), Byte(0));
     const std::string text = Slurp(File());
     EXPECT_NE(text.find("Sound Buffers=21\n"), std::string::npos) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 13) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), StoredSettingCount) << text;
 }
 
 // The recent files from one run to the next, in their order, whatever their names hold; the
@@ -281,7 +283,7 @@ TEST_F(SettingsStore, OnlyTheFirst128KBAreReadAndForeignNamesAreDropped) {
     ASSERT_TRUE(SaveSettings());
     const std::string text = Slurp(File());
     EXPECT_EQ(text.find("Foreign"), std::string::npos);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 13) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), StoredSettingCount) << text;
 }
 
 // A FIFO in the file's place would wait for a writer for ever: it is neither read nor
