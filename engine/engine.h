@@ -4,8 +4,9 @@
 //
 // Start: StartMachine, then SetPixelFormat for the front end's surface.
 // A file in: LoadMedia (a snapshot, tape or recording by its name; the loader trap placed).
-// Each frame: FrameLoop runs 69888 T-states and the interrupt; a front end that paces does so
-// here; then FinishFrame draws into a FrameTarget whose writer comes from PictureWriter.
+// Each frame: FrameLoop runs a frame (69888 T-states on the 48K, 70908 on the 128K and the +2)
+// and the interrupt; a front end that paces does so here; then FinishFrame draws into a
+// FrameTarget whose writer comes from PictureWriter.
 // RunFrame does both for a front end that does not pace.
 // Files out: SaveFile (a snapshot), SaveScreen: each replaces its file whole or leaves it as it
 // was, and FileProblem says why one failed.
@@ -66,7 +67,7 @@ enum class PictureSize : uint8_t {
 // scanline picture at a depth other than 8.
 FrameWriter PictureWriter(int depth, PictureSize size);
 
-// 69888 T-states and the interrupt.
+// One frame of the machine running (69888 or 70908 T-states) and the interrupt.
 void FrameLoop();
 // Between FrameLoop and FinishFrame: true when fast loading is `enabled`, a tape is playing in
 // real time and the program read port 0xFE as a loader does (far more often than a keyboard
