@@ -95,9 +95,7 @@ TEST_P(Snapshot128, SavedAndOpenedFromThe48KComesBackWhole) {
         EXPECT_EQ(Capture128(), saved) << "saving changed the machine";
     }
     const Bytes file = ReadBytes(dir / trip.name);
-    if (trip.size) {
-        EXPECT_EQ(file.size(), trip.size);
-    }
+    if (trip.size) { EXPECT_EQ(file.size(), trip.size); }
     ASSERT_EQ(CurrentMachine, MachineKind::Spectrum48);
     ASSERT_TRUE(LoadFile((dir / trip.name).c_str())) << LoadErrorText(LastLoadError);
     State128 loaded = Capture128();
