@@ -24,10 +24,11 @@ bool LastSnapshotZ80; // the last snapshot opened was a .z80
 
 // ".sna" or ".z80" as the loader reads them, else "".
 std::string SnapshotExtension(const std::string& name) {
-    const std::string ext = std::filesystem::path(name).extension().string();
-    if (ext == ".sna" || ext == ".SNA") return ".sna";
-    if (ext == ".z80" || ext == ".Z80") return ".z80";
-    return std::string();
+    switch (FileKindOf(name.c_str())) {
+    case FileKind::Sna: return ".sna";
+    case FileKind::Z80: return ".z80";
+    default: return std::string();
+    }
 }
 
 // The machine a Machine menu item chooses.
@@ -93,13 +94,13 @@ static void AfterFileCommand() {
 }
 
 bool LoadNamedFile(const std::string& path) {
-    FileName = path;
     const MediaLoaded loaded = LoadMedia(path.c_str(), Preferences.autoLoad == 1);
     if (!loaded.ok) {
         ShowMessage("Error reading snapshot/tape file!",
                     FileTitle(path) + (loaded.why.empty() ? "" : ": " + loaded.why));
         return false;
     }
+    FileName = path; // the next save's name: a file that did not load is not offered
     TitleName = FileTitle(path);
     Preferences.machine = uint8_t(RunningModel()); // a snapshot brings its own machine
     const std::string snapshot = SnapshotExtension(path);

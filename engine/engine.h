@@ -3,7 +3,8 @@
 // declared here, and the engine behind it is procedures over its global records.
 //
 // Start: StartMachine, then SetPixelFormat for the front end's surface.
-// A file in: LoadMedia (a snapshot, tape or recording by its name; the loader trap placed).
+// A file in: LoadMedia, or LoadMediaBytes for one in memory (a snapshot, tape or recording by
+// its name; the loader trap placed).
 // Each frame: FrameLoop runs a frame (69888 T-states on the 48K, 70908 on the 128K and the +2)
 // and the interrupt; a front end that paces does so here; then FinishFrame draws into a
 // FrameTarget whose writer comes from PictureWriter.
@@ -11,6 +12,7 @@
 // Files out: SaveFile (a snapshot), SaveScreen: each replaces its file whole or leaves it as it
 // was, and FileProblem says why one failed.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -82,6 +84,10 @@ void RunFrame(const FrameTarget& target);
 
 // ---- Files in and out
 
+// What LoadMedia reads a file as, by the name's extension (lower or upper case).
+enum class FileKind : uint8_t { Unknown, Sna, Z80, Tap, Tzx, Csw, Pzx, Wav, Raw };
+FileKind FileKindOf(const char* name);
+
 struct MediaLoaded {
     bool ok;
     bool snapshot;   // a .sna or .z80 went in (the tape was ejected)
@@ -91,9 +97,13 @@ struct MediaLoaded {
 // Loads a snapshot (.sna, .z80), tape image (.tap), pulse tape (.tzx, .csw, .pzx) or recording
 // (.wav, .raw), chosen by the name's extension, then puts the ROM back so that the loader trap is
 // placed for a tape and removed otherwise. An auto-load being typed stops; with `autoLoad`, a
-// tape then resets the machine and types its loading command. Refused, the machine and the tape
-// are as they were.
+// tape then resets the machine and types its loading command. Refused, the machine is as it
+// was, and so is the tape, but for a tape or recording refused: the one before is out.
+// The path is opened once; only a regular file is read (a FIFO or a folder is refused).
 MediaLoaded LoadMedia(const char* path, bool autoLoad);
+// The same for the bytes of a file named `name` (its kind from the name), held in memory: they
+// are copied, and a tape plays from the copy.
+MediaLoaded LoadMediaBytes(const char* name, const uint8_t* bytes, size_t size, bool autoLoad);
 // A .sna, or a .z80 (version 3) when the name ends so; the tape is then ejected.
 bool SaveFile(const char* path);
 // The 6912 bytes of the screen the display shows.

@@ -13,10 +13,24 @@
 
 constexpr size_t ScreenMemoryBytes = 6912; // the bitmap and the attributes
 
-MediaLoaded LoadMedia(const char* path, bool autoLoad) {
+static_assert(uint8_t(FileKind::Unknown) == uint8_t(MediaKind::Unknown) &&
+                  uint8_t(FileKind::Sna) == uint8_t(MediaKind::Sna) &&
+                  uint8_t(FileKind::Z80) == uint8_t(MediaKind::Z80) &&
+                  uint8_t(FileKind::Tap) == uint8_t(MediaKind::Tap) &&
+                  uint8_t(FileKind::Tzx) == uint8_t(MediaKind::Tzx) &&
+                  uint8_t(FileKind::Csw) == uint8_t(MediaKind::Csw) &&
+                  uint8_t(FileKind::Pzx) == uint8_t(MediaKind::Pzx) &&
+                  uint8_t(FileKind::Wav) == uint8_t(MediaKind::Wav) &&
+                  uint8_t(FileKind::Raw) == uint8_t(MediaKind::Raw),
+              "the door's file kinds are the loader's");
+
+FileKind FileKindOf(const char* name) { return FileKind(MediaKindOf(name)); }
+
+// The one load sequence, whatever the file is read from.
+template <class Read> static MediaLoaded LoadSequence(Read read, bool autoLoad) {
     CancelAutoLoad(); // whatever was being typed was meant for the machine before this file
     LastLoadError = LoadError::None;
-    MediaLoaded loaded{LoadFile(path), false, false, std::string()};
+    MediaLoaded loaded{read(), false, false, std::string()};
     if (!loaded.ok) {
         if (LastLoadError != LoadError::None) loaded.why = LoadErrorText(LastLoadError);
         return loaded;
@@ -26,6 +40,14 @@ MediaLoaded LoadMedia(const char* path, bool autoLoad) {
     loaded.snapshot = !loaded.tape;
     if (loaded.tape && autoLoad) StartAutoLoad();
     return loaded;
+}
+
+MediaLoaded LoadMedia(const char* path, bool autoLoad) {
+    return LoadSequence([path] { return LoadFile(path); }, autoLoad);
+}
+
+MediaLoaded LoadMediaBytes(const char* name, const uint8_t* bytes, size_t size, bool autoLoad) {
+    return LoadSequence([=] { return LoadFileBytes(name, bytes, size); }, autoLoad);
 }
 
 bool SaveScreenMemory(const char* path) {

@@ -1,8 +1,8 @@
-// The loader by file name: the first byte picks the extension, known or not, the rest is the
-// file. A refused file leaves the machine as it was; a snapshot ejects the tape and leaves the
-// ROM alone; a tape or recording changes nothing in the machine until it plays; the loader trap
-// asked for a block (flag, start and length from the input's last five bytes) writes only inside
-// that block's addresses and never below 0x4000; then the tape plays.
+// The loader by file name, on the bytes in memory: the first byte picks the extension, known or
+// not, the rest is the file. A refused file leaves the machine as it was; a snapshot ejects the
+// tape and leaves the ROM alone; a tape or recording changes nothing in the machine until it plays;
+// the loader trap asked for a block (flag, start and length from the input's last five bytes)
+// writes only inside that block's addresses and never below 0x4000; then the tape plays.
 #include "fuzz/fuzz_harness.h"
 #include "media/load_error.h"
 #include "media/load_file.h"
@@ -34,13 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Extension& ext = Extensions[data[0] % ExtensionCount];
     PutState(StartState(0));
     // A tape is in the recorder beforehand, so that ejecting it shows.
-    const std::string old = WriteTempFile("old.tap", nullptr, 0);
-    FUZZ_CHECK(OpenTapeImage(old.c_str()));
-    const std::string path = WriteTempFile(std::string("file") + ext.name, data + 1, size - 1);
+    FUZZ_CHECK(LoadFileBytes("old.tap", nullptr, 0));
+    const std::string name = std::string("file") + ext.name;
 
     TakeState(Before);
     LastLoadError = LoadError::None;
-    const bool loaded = LoadFile(path.c_str());
+    const bool loaded = LoadFileBytes(name.c_str(), data + 1, size - 1);
     if (!loaded) {
         FUZZ_CHECK(LastLoadError != LoadError::None);
         FUZZ_CHECK(SameState(Before));

@@ -1,6 +1,7 @@
-// A recording: the .wav header reader on the bytes, then the bytes as a file in the recorder,
+// A recording: the .wav header reader on the bytes, then the bytes as a tape in the recorder,
 // as a .wav when its header reads and as a headerless .raw otherwise, played for some frames.
 #include "fuzz/fuzz_harness.h"
+#include "media/load_file.h"
 #include "media/sampled_tape.h"
 
 constexpr int PlayFrames = 6;
@@ -13,15 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TapeRate = 11025;
     uint32_t rate = 0;
     const bool wave = ReadWaveHeader(data, size < HeaderBytes ? size : HeaderBytes, rate);
-    const std::string path = WriteTempFile("tape.wav", data, size);
 
     TakeState(Before);
-    const bool opened = OpenSampledTape(path.c_str(), true);
+    const bool opened = LoadFileBytes("tape.wav", data, size);
     FUZZ_CHECK(opened == wave);
     FUZZ_CHECK(SameState(Before));
     if (!opened) {
         FUZZ_CHECK(!CurrentTape && !SampledTapeIsPlaying());
-        FUZZ_CHECK(OpenSampledTape(path.c_str(), false)); // any regular file plays as .raw
+        FUZZ_CHECK(LoadFileBytes("tape.raw", data, size)); // any bytes play as .raw
     }
     FUZZ_CHECK(TapeRate == 11025 || TapeRate == 22050 || TapeRate == 44100);
     FUZZ_CHECK(uint64_t(BytesPerFrame) * TStatesPerSample <= MachineFrameTStates);

@@ -2,6 +2,7 @@
 // place, as LOAD calls it for each block. The input: A (the flag), IX and DE (low byte first),
 // a byte whose bit 0 is the carry (LOAD rather than VERIFY), then the tape.
 #include "fuzz/fuzz_harness.h"
+#include "media/load_file.h"
 
 constexpr uint16_t LoadBytes = 0x0556;
 constexpr int BootFrames = 150; // past the ROM's start-up, its system variables set
@@ -18,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool load = data[5] & 1;
 
     PutState(StartState(BootFrames));
-    const std::string path = WriteTempFile("tape.tap", data + 6, size - 6);
-    FUZZ_CHECK(OpenTapeImage(path.c_str()));
+    FUZZ_CHECK(LoadFileBytes("tape.tap", data + 6, size - 6));
     LoadRom(); // places the trap
 
     // The caller: DI; HALT at `guard`, its address on the stack at guard+16.

@@ -2,6 +2,7 @@
 // (the 128K's and +2's when made for them), and written out again and read back it gives the
 // same machine.
 #include "fuzz/fuzz_harness.h"
+#include "media/load_file.h"
 #include "media/z80_snapshot.h"
 
 static MachineState Before, Loaded;
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(SaveZ80Snapshot(path.c_str()));
     FUZZ_CHECK(SameState(Loaded)); // saving changes nothing
     PutState(Before);
-    FUZZ_CHECK(LoadZ80Snapshot(path.c_str()));
+    FUZZ_CHECK(LoadFile(path.c_str()));
     FUZZ_CHECK(SameState(Loaded));
     return 0;
 }

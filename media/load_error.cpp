@@ -33,15 +33,6 @@ const char* LoadErrorText(LoadError error) {
     return "unknown error";
 }
 
-bool IsLoadableFile(const char* path) {
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (std::filesystem::is_regular_file(status)) return true;
-    LastLoadError =
-        std::filesystem::exists(status) ? LoadError::NotRegularFile : LoadError::NotFound;
-    return false;
-}
-
 std::FILE* OpenLoadableFile(const char* path) {
 #if defined(__unix__) || defined(__APPLE__)
     // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer; fstat then looks at
@@ -65,7 +56,13 @@ std::FILE* OpenLoadableFile(const char* path) {
     }
     return f;
 #else
-    if (!IsLoadableFile(path)) return nullptr;
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::is_regular_file(status)) {
+        LastLoadError =
+            std::filesystem::exists(status) ? LoadError::NotRegularFile : LoadError::NotFound;
+        return nullptr;
+    }
     std::FILE* f = std::fopen(path, "rb");
     if (!f) LastLoadError = LoadError::Unreadable;
     return f;

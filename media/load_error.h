@@ -24,9 +24,7 @@ extern LoadError LastLoadError;
 
 // A short lower-case phrase for a message, e.g. "file not found".
 const char* LoadErrorText(LoadError error);
-// Only a regular file is read: a folder never reads, a FIFO or a device can block for ever.
-// Otherwise sets LastLoadError to NotFound or NotRegularFile and returns false.
-bool IsLoadableFile(const char* path);
 // Opens the file for reading only when it is a regular file, and without waiting: a FIFO with
-// no writer would block the open itself. Otherwise nullptr, with LastLoadError set.
+// no writer would block the open itself, a folder never reads. Otherwise nullptr, with
+// LastLoadError set to NotFound, NotRegularFile or Unreadable.
 std::FILE* OpenLoadableFile(const char* path);

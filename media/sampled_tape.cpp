@@ -57,8 +57,8 @@ bool ReadWaveHeader(const uint8_t* data, size_t size, uint32_t& rate) {
     return WalkWaveChunks(size, read, rate);
 }
 
-bool OpenSampledTape(const char* path, bool waveHeader) {
-    if (!InsertTape(path, SampledTape)) return false;
+bool OpenSampledTape(std::FILE* file, bool waveHeader) {
+    if (!InsertTape(file, SampledTape)) return false;
     if (waveHeader) {
         auto read = [](uint64_t offset, uint8_t* bytes, size_t count) {
             return offset <= uint64_t(LONG_MAX) &&

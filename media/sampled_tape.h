@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "peripherals/tape_input.h"
 
@@ -11,12 +12,12 @@ extern uint32_t TapeRate;      // Hz: 11025, 22050 or 44100; a .wav header may s
 extern uint32_t TapeBlock;     // next frame block to read; 2 after opening or rewinding
 extern uint32_t BytesPerFrame; // samples consumed per frame
 
-// Makes the file the current recording and starts playing it at once. Any tape open before is
-// closed, whether or not this succeeds. With `waveHeader` (a .wav) the file must start with a
+// Makes the file the current recording (taken over as InsertTape takes it, media/tape.h) and
+// starts playing it at once. With `waveHeader` (a .wav) the file must start with a
 // header of 8-bit mono PCM and sound data, else it is refused (LoadError::NotPlayable); a
 // header naming 11025, 22050 or 44100 Hz sets TapeRate. Playback still starts two frame
 // blocks in, past the header.
-bool OpenSampledTape(const char* path, bool waveHeader = false);
+bool OpenSampledTape(std::FILE* file, bool waveHeader = false);
 // Checks a .wav header in a file of `size` bytes: RIFF/WAVE, a format chunk of 8-bit mono PCM,
 // then a data chunk that is not empty, whatever other chunks come before it. Sets `rate` to the
 // header's samples a second. OpenSampledTape walks the file's chunks the same way.

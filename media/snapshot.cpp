@@ -121,19 +121,11 @@ bool LoadSnapshotBytes(const uint8_t* data, size_t size) {
     return true;
 }
 
-bool LoadSnapshot(const char* path) {
-    if (!IsLoadableFile(path)) return false;
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        LastLoadError = LoadError::Unreadable;
-        return false;
-    }
+bool LoadSnapshot(std::FILE* file) {
     // The whole file is read before anything is stored, so a short or unreadable file leaves
     // the machine exactly as it was.
-    const size_t got = std::fread(SnapshotBuffer, 1, sizeof SnapshotBuffer, f);
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    if (failed) {
+    const size_t got = std::fread(SnapshotBuffer, 1, sizeof SnapshotBuffer, file);
+    if (std::ferror(file)) {
         LastLoadError = LoadError::Unreadable;
         return false;
     }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 constexpr uint32_t SnapshotHeaderSize = 27;
 constexpr uint32_t SnapshotRamSize = 49152; // 0x4000-0xFFFF; the ROM is never stored
@@ -16,9 +17,9 @@ constexpr uint32_t Snapshot128LongSize = Snapshot128Size + 16384;  // 147487
 // bytes is a 128K one (the +2 running stays the +2, any other machine becomes the 128K); any
 // other of 49179 bytes or more is a 48K one, whose bytes past 49179 are ignored and whose PC
 // comes off the loaded stack. A file that cannot be read whole, or a 128K one whose size does
-// not match its paging or that needs the TR-DOS ROM, changes nothing. Only a regular file is
-// read (a FIFO would block). LastLoadError says why a load failed.
-bool LoadSnapshot(const char* path);
+// not match its paging or that needs the TR-DOS ROM, changes nothing. The file, opened by the
+// caller, stays open. LastLoadError says why a load failed.
+bool LoadSnapshot(std::FILE* file);
 // The same from bytes in memory: fewer than SnapshotSize change nothing (LoadError::TooShort).
 bool LoadSnapshotBytes(const uint8_t* data, size_t size);
 // Writes the Machine to the file. On the 48K PC is pushed onto its stack first (those two bytes

@@ -1,8 +1,5 @@
 #include "media/tape.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "core/machine.h"
 #include "media/load_error.h"
 #include "media/sampled_tape.h"
@@ -13,24 +10,22 @@ std::FILE* CurrentTape = nullptr;
 uint8_t TapeKind = TapeImage;
 uint32_t TapeLength = 0;
 
-bool InsertTape(const char* path, uint8_t kind) {
+bool InsertTape(std::FILE* file, uint8_t kind) {
     CloseTape();
-    // Only a regular file is a tape: a folder opens for reading on some systems but never reads.
-    if (!IsLoadableFile(path)) return false;
-    std::error_code ec;
-    uintmax_t size = std::filesystem::file_size(path, ec);
-    std::FILE* f = ec ? nullptr : std::fopen(path, "rb");
-    if (!f) {
+    // The length by seeking to the end: the same for a file on disk and for bytes in memory.
+    const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
         LastLoadError = LoadError::Unreadable;
         return false;
     }
-    CurrentTape = f;
+    CurrentTape = file;
     TapeKind = kind;
-    TapeLength = size > UINT32_MAX ? UINT32_MAX : uint32_t(size);
+    TapeLength = uint64_t(size) > UINT32_MAX ? UINT32_MAX : uint32_t(size);
     return true;
 }
 
-bool OpenTapeImage(const char* path) { return InsertTape(path, TapeImage); }
+bool OpenTapeImage(std::FILE* file) { return InsertTape(file, TapeImage); }
 
 void CloseTape() {
     if (!CurrentTape) return;

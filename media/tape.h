@@ -18,11 +18,14 @@ extern std::FILE* CurrentTape;     // nullptr when the recorder is empty
 extern uint8_t TapeKind;           // TapeImage, SampledTape or TzxTape
 extern uint32_t TapeLength;        // file length in bytes, taken when the tape was opened
 
-// Makes the file the current TAP image. Any tape open before is closed, whether or not this
-// succeeds. The caller reloads the ROM so that the loader trap is placed.
-bool OpenTapeImage(const char* path);
-// Opens a regular file as the current tape of the given kind (shared by the two openers).
-bool InsertTape(const char* path, uint8_t kind);
+// The tape openers take over a file opened for reading (a regular file, or bytes in memory):
+// it stays open as the tape, or is closed when refused. Any tape open before is closed,
+// whether or not the new one goes in.
+// Makes the file the current TAP image. The caller reloads the ROM so that the loader trap is
+// placed.
+bool OpenTapeImage(std::FILE* file);
+// Makes the file the current tape of the given kind (shared by the openers).
+bool InsertTape(std::FILE* file, uint8_t kind);
 // Empties the recorder (eject). Nothing happens when no tape is open.
 void CloseTape();
 // Back to the start of the tape; a recording restarts at its first frame block. Whether a

@@ -648,8 +648,8 @@ void ForgetTzx() {
     RestartEdgeSearch();
 }
 
-bool OpenPulseTape(const char* path, PulseFormat format) {
-    if (!InsertTape(path, TzxTape)) return false;
+bool OpenPulseTape(std::FILE* file, PulseFormat format) {
+    if (!InsertTape(file, TzxTape)) return false;
     if (TapeLength > TzxLargest) {
         CloseTape();
         LastLoadError = LoadError::TooLarge;

@@ -4,12 +4,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 enum class PulseFormat : uint8_t { Tzx, Csw, Pzx };
 
-// Makes the file the current tape, stopped at its start. Any tape open before is closed,
-// whether or not this succeeds. The ROM's loader starts it (through the trap), as Play does.
-bool OpenPulseTape(const char* path, PulseFormat format);
+// Makes the file the current tape (taken over as InsertTape takes it, media/tape.h), stopped at
+// its start. The ROM's loader starts it (through the trap), as Play does.
+bool OpenPulseTape(std::FILE* file, PulseFormat format);
 // The same from bytes in memory (copied), for a tape already inserted as TzxTape or for tests.
 bool LoadPulseTapeBytes(const uint8_t* data, size_t size, PulseFormat format);
 // Forgets the tape and gives the EAR input back to the port.

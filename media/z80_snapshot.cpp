@@ -255,14 +255,9 @@ bool LoadZ80Bytes(const uint8_t* data, size_t size) {
     return true;
 }
 
-bool LoadZ80Snapshot(const char* path) {
-    if (!IsLoadableFile(path)) return false;
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return Refuse(LoadError::Unreadable);
-    const size_t got = std::fread(FileBuffer, 1, sizeof FileBuffer, f);
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    if (failed) return Refuse(LoadError::Unreadable);
+bool LoadZ80Snapshot(std::FILE* file) {
+    const size_t got = std::fread(FileBuffer, 1, sizeof FileBuffer, file);
+    if (std::ferror(file)) return Refuse(LoadError::Unreadable);
     if (got > Z80MaxFileSize) return Refuse(LoadError::TooLarge);
     return LoadZ80Bytes(FileBuffer, got);
 }

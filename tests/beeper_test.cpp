@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "media/load_file.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "peripherals/beeper.h"
@@ -149,7 +150,7 @@ TEST_F(Beeper, APlayingRecordingIsMixedIn) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(raw.data()), std::streamsize(raw.size()));
     TapeRate = 22050;
-    ASSERT_TRUE(OpenSampledTape(path.c_str()));
+    ASSERT_TRUE(LoadFileAs(path.c_str(), MediaKind::Raw));
     TapeFrameStep(); // what FrameEnd does: the samples for the next frame
 
     // 0 -> -50, 255 -> +49, 127 -> 0 (not -1), 129 -> 0, 192 -> +25, 64 -> -25
@@ -184,7 +185,7 @@ TEST_F(Beeper, RecordingsMixAlikeAtEveryRate) {
         }
         std::ofstream(path, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(raw.data()), std::streamsize(raw.size()));
-        ASSERT_TRUE(OpenSampledTape(path.c_str()));
+        ASSERT_TRUE(LoadFileAs(path.c_str(), MediaKind::Raw));
         TapeFrameStep();
         mixed.push_back(Play());
         CloseTape();

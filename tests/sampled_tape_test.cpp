@@ -6,6 +6,7 @@
 #include "core/machine.h"
 #include "engine/frame_sequence.h"
 #include "media/load_error.h"
+#include "media/load_file.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
 #include "media_files.h"
@@ -17,7 +18,7 @@ namespace {
 struct SampledFixture : MediaFixture {
     void Insert(const Bytes& samples, const char* name = "t.raw") {
         WriteBytes(dir / name, samples);
-        ASSERT_TRUE(OpenSampledTape((dir / name).c_str()));
+        ASSERT_TRUE(LoadFileAs((dir / name).c_str(), MediaKind::Raw));
     }
     // What bit 6 of port 0xFE reads at a T-state of the frame.
     int EarAt(uint32_t t) {
@@ -79,7 +80,7 @@ TEST_F(SampledFixture, EarFollowsTheSampleUnderTheCurrentTState) {
     samples[884 + 11] = 128;
     samples[884 + 12] = 255;
     WriteBytes(dir / "t.raw", samples);
-    ASSERT_TRUE(OpenSampledTape((dir / "t.raw").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "t.raw").c_str(), MediaKind::Raw));
     TapeFrameStep();
     EXPECT_EQ(EarAt(1579), 0);
     EXPECT_EQ(EarAt(1580), 1);
@@ -202,21 +203,21 @@ TEST_F(SampledFixture, ChunksOfAnySizeBeforeTheDataArePassedOver) {
         file.insert(file.end(), good.begin() + 36, good.end());
         WriteBytes(dir / "meta.wav", file);
         TapeRate = 11025;
-        EXPECT_TRUE(OpenSampledTape((dir / "meta.wav").c_str(), true)) << size;
+        EXPECT_TRUE(LoadFileAs((dir / "meta.wav").c_str(), MediaKind::Wav)) << size;
         EXPECT_EQ(TapeRate, 22050u) << size;
         // The same chunk claiming one byte more than there is.
         file.resize(36 + 8 + size + (size & 1) + 8);
         for (int k = 0; k < 4; ++k) file[40 + k] = uint8_t((size + 9) >> 8 * k);
         WriteBytes(dir / "cut.wav", file);
         LastLoadError = LoadError::None;
-        EXPECT_FALSE(OpenSampledTape((dir / "cut.wav").c_str(), true)) << size;
+        EXPECT_FALSE(LoadFileAs((dir / "cut.wav").c_str(), MediaKind::Wav)) << size;
         EXPECT_EQ(LastLoadError, LoadError::NotPlayable);
     }
 }
 
 TEST_F(SampledFixture, FailedOpenEjectsThePreviousTape) {
     Insert(Bytes(1000, 1));
-    EXPECT_FALSE(OpenSampledTape((dir / "missing.wav").c_str()));
+    EXPECT_FALSE(LoadFileAs((dir / "missing.wav").c_str(), MediaKind::Raw));
     EXPECT_EQ(CurrentTape, nullptr);
     EXPECT_FALSE(SampledTapeIsPlaying());
 }

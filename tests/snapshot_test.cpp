@@ -12,6 +12,7 @@
 
 #include "core/machine.h"
 #include "media/load_error.h"
+#include "media/load_file.h"
 #include "media/snapshot.h"
 #include "media_files.h"
 #include "peripherals/ports.h"
@@ -87,7 +88,7 @@ TEST(Snapshot, HandMadeFileLoadsIntoTheRightRegisters) {
     ScratchDir dir;
     CleanMachine();
     WriteBytes(dir / "a.sna", HandMadeSnapshot());
-    ASSERT_TRUE(LoadSnapshot((dir / "a.sna").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "a.sna").c_str(), MediaKind::Sna));
     EXPECT_EQ(Machine.i, 0x3F);
     EXPECT_EQ(Machine.HLAlt(), 0xF001);
     EXPECT_EQ(Machine.DEAlt(), 0xDDEE);
@@ -126,7 +127,7 @@ TEST(Snapshot, LoadedProgramRunsOnAMachineLeftHalted) {
     const uint8_t code[] = {0x3E, 0x5A, 0x32, 0x00, 0x70, 0x18, 0xFE};
     std::memcpy(f.data() + SnapshotHeaderSize + 0xBEEF - 0x4000, code, sizeof code);
     WriteBytes(dir / "run.sna", f);
-    ASSERT_TRUE(LoadSnapshot((dir / "run.sna").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "run.sna").c_str(), MediaKind::Sna));
     FrameLoop();
     EXPECT_EQ(Machine.memory[0x7000], 0x5A);
     EXPECT_EQ(Machine.pc, 0xBEEF + 5);
@@ -157,7 +158,7 @@ TEST(Snapshot, SaveThenLoadReproducesTheMachine) {
             std::memset(Machine.memory + 0x4000, 0x55, 0xC000);
             Machine.SetAF(0), Machine.SetHLAlt(0), Machine.ix = 0, Machine.pc = 0;
             Machine.sp = 0, Machine.interruptState = 1, BorderLog.colour = 7 - saved.border;
-            ASSERT_TRUE(LoadSnapshot(path.c_str()));
+            ASSERT_TRUE(LoadFileAs(path.c_str(), MediaKind::Sna));
             ExpectSameRegisters(Machine, saved.regs);
             EXPECT_EQ(BorderLog.colour, saved.border);
             EXPECT_TRUE(Bytes(Machine.memory + 0x4000, Machine.memory + 0x10000) == withPushedPc);
@@ -178,7 +179,7 @@ TEST(Snapshot, StackPointerZeroPushesToTheTopOfMemory) {
     EXPECT_EQ(file[23], 0xFE);
     EXPECT_EQ(file[24], 0xFF);
     Machine.sp = 0x5000, Machine.pc = 0;
-    ASSERT_TRUE(LoadSnapshot(path.c_str()));
+    ASSERT_TRUE(LoadFileAs(path.c_str(), MediaKind::Sna));
     EXPECT_EQ(Machine.pc, 0x1234);
     EXPECT_EQ(Machine.sp, 0x0000);
 }
@@ -214,7 +215,7 @@ TEST(Snapshot, HeaderBytesAreMaskedAndMapped) {
         f[19] = c.interrupt, f[25] = c.mode, f[26] = c.border;
         WriteBytes(path, f);
         CleanMachine();
-        ASSERT_TRUE(LoadSnapshot(path.c_str()));
+        ASSERT_TRUE(LoadFileAs(path.c_str(), MediaKind::Sna));
         EXPECT_EQ(Machine.Iff1(), c.iff1);
         EXPECT_EQ(Machine.InterruptMode(), c.modeCode);
         EXPECT_EQ(BorderLog.colour, c.colour);
@@ -240,7 +241,7 @@ TEST(Snapshot, FileLengthDecidesSuccess) {
     longer.resize(SnapshotSize + 100, 0x77);
     WriteBytes(dir / "long.sna", longer);
     CleanMachine();
-    EXPECT_TRUE(LoadSnapshot((dir / "long.sna").c_str()));
+    EXPECT_TRUE(LoadFileAs((dir / "long.sna").c_str(), MediaKind::Sna));
     EXPECT_EQ(Machine.pc, 0xBEEF);
 
     // Short, empty, missing and unreadable files change nothing at all.
@@ -252,19 +253,19 @@ TEST(Snapshot, FileLengthDecidesSuccess) {
         DistinctRegisters();
         BorderLog.colour = 6;
         const State before = Capture();
-        EXPECT_FALSE(LoadSnapshot((dir / "short.sna").c_str()));
+        EXPECT_FALSE(LoadFileAs((dir / "short.sna").c_str(), MediaKind::Sna));
         ExpectUnchanged(before);
     }
     CleanMachine();
     DistinctRegisters();
     const State before = Capture();
-    EXPECT_FALSE(LoadSnapshot((dir / "missing.sna").c_str()));
+    EXPECT_FALSE(LoadFileAs((dir / "missing.sna").c_str(), MediaKind::Sna));
     std::filesystem::create_directory(dir / "folder.sna");
-    EXPECT_FALSE(LoadSnapshot((dir / "folder.sna").c_str()));
+    EXPECT_FALSE(LoadFileAs((dir / "folder.sna").c_str(), MediaKind::Sna));
     ExpectUnchanged(before);
 
     WriteBytes(dir / "exact.sna", good);
-    EXPECT_TRUE(LoadSnapshot((dir / "exact.sna").c_str()));
+    EXPECT_TRUE(LoadFileAs((dir / "exact.sna").c_str(), MediaKind::Sna));
 }
 
 // The reader over bytes in memory: a range one byte short, or none, changes nothing.
@@ -409,7 +410,7 @@ TEST(Snapshot, SaveThroughASymbolicLinkWritesItsTarget) {
         EXPECT_TRUE(fs::is_symlink(dir / name));
         EXPECT_EQ(ReadBytes(dir / name).size(), SnapshotSize);
         Machine.pc = 0, Machine.sp = 0;
-        ASSERT_TRUE(LoadSnapshot((dir / name).c_str()));
+        ASSERT_TRUE(LoadFileAs((dir / name).c_str(), MediaKind::Sna));
         EXPECT_EQ(Machine.pc, before.regs.pc);
         EXPECT_EQ(Machine.sp, before.regs.sp);
     }

@@ -8,6 +8,7 @@
 #include "core/machine.h"
 #include "engine/power_on.h"
 #include "media/builtin_rom.h"
+#include "media/load_file.h"
 #include "media/rom.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
@@ -25,7 +26,7 @@ struct TapFixture : MediaFixture {
     void Insert(const Bytes& tap) {
         WriteBytes(dir / "t.tap", tap);
         CleanMachine();
-        ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+        ASSERT_TRUE(LoadFileAs((dir / "t.tap").c_str(), MediaKind::Tap));
         Machine.fAlt = FlagC;
     }
     // What the ED FF instruction hands over: A', IX and DE.
@@ -171,7 +172,7 @@ TEST_F(TapFixture, ReadsPastTheEndGiveFFAndTheTapeStaysAtItsEnd) {
     Bytes noChecksum = TapBlock(Data, {0x00});
     noChecksum.pop_back(); // 0xFF ^ 0x00 = 0xFF was the checksum
     WriteBytes(dir / "t.tap", noChecksum);
-    ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "t.tap").c_str(), MediaKind::Tap));
     EXPECT_EQ(Trap(Data, 0x8000, 1), 0);
     EXPECT_EQ(Machine.memory[0x8000], 0x00);
 }
@@ -265,7 +266,7 @@ TEST(TapeTrap, NoTapeOrARecordingFailsWithoutTouchingAnything) {
     EXPECT_EQ(Machine.DE(), 17);
     // A recording is not read as blocks even if the trap is still in the ROM.
     WriteBytes(dir / "s.raw", TapBlock(Header, Bytes(17, 0)));
-    ASSERT_TRUE(OpenSampledTape((dir / "s.raw").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "s.raw").c_str(), MediaKind::Raw));
     EXPECT_EQ(TapeTrap(Header, 0x9000, 17), 0);
     EXPECT_EQ(Machine.ix, 0x9000);
     CloseTape();
@@ -274,13 +275,13 @@ TEST(TapeTrap, NoTapeOrARecordingFailsWithoutTouchingAnything) {
 TEST(TapeImage, FailedOpenStillEjectsThePreviousTape) {
     ScratchDir dir;
     WriteBytes(dir / "a.tap", TapBlock(Data, {1}));
-    ASSERT_TRUE(OpenTapeImage((dir / "a.tap").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "a.tap").c_str(), MediaKind::Tap));
     EXPECT_EQ(TapeKind, TapeImage);
-    EXPECT_FALSE(OpenTapeImage((dir / "none.tap").c_str()));
+    EXPECT_FALSE(LoadFileAs((dir / "none.tap").c_str(), MediaKind::Tap));
     EXPECT_EQ(CurrentTape, nullptr);
-    ASSERT_TRUE(OpenTapeImage((dir / "a.tap").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "a.tap").c_str(), MediaKind::Tap));
     std::filesystem::create_directory(dir / "d.tap");
-    EXPECT_FALSE(OpenTapeImage((dir / "d.tap").c_str()));
+    EXPECT_FALSE(LoadFileAs((dir / "d.tap").c_str(), MediaKind::Tap));
     EXPECT_EQ(CurrentTape, nullptr);
 }
 
@@ -306,7 +307,7 @@ TEST_F(RomFixture, TrapIsPlacedOnlyWhileATapImageIsOpen) {
 
     WriteBytes(dir / "t.tap", TapBlock(Data, {1}));
     WriteBytes(dir / "s.wav", Bytes(2000, 128));
-    ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "t.tap").c_str(), MediaKind::Tap));
     EXPECT_FALSE(LoadRom());
     EXPECT_EQ(Machine.memory[TapeTrapAddress], 0xED);
     EXPECT_EQ(Machine.memory[TapeTrapAddress + 1], 0xFF);
@@ -320,7 +321,7 @@ TEST_F(RomFixture, TrapIsPlacedOnlyWhileATapImageIsOpen) {
     LoadRom();
     EXPECT_TRUE(RomIsBuiltin());
 
-    ASSERT_TRUE(OpenSampledTape((dir / "s.wav").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "s.wav").c_str(), MediaKind::Raw));
     LoadRom();
     EXPECT_TRUE(RomIsBuiltin());
 }
@@ -329,7 +330,7 @@ TEST_F(RomFixture, RomFileBesideTheProgramReplacesTheBuiltinOneUnpatched) {
     const Bytes rom = Pattern(0x4000, 15);
     WriteBytes(dir / "spectrum.rom", rom);
     WriteBytes(dir / "t.tap", TapBlock(Data, {1}));
-    ASSERT_TRUE(OpenTapeImage((dir / "t.tap").c_str()));
+    ASSERT_TRUE(LoadFileAs((dir / "t.tap").c_str(), MediaKind::Tap));
     EXPECT_TRUE(LoadRom());
     EXPECT_EQ(std::memcmp(Machine.memory, rom.data(), rom.size()), 0);
 

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "media/load_file.h"
 #include "media/rom.h"
 #include "media/sampled_tape.h"
 #include "media/tape.h"
@@ -52,7 +53,7 @@ struct TapeLoading : ::testing::Test {
         SetTapeRate();
     }
     void InsertTap(const std::string& path) {
-        ASSERT_TRUE(OpenTapeImage(path.c_str())) << path;
+        ASSERT_TRUE(LoadFileAs(path.c_str(), MediaKind::Tap)) << path;
         LoadRom();
     }
 };
@@ -167,7 +168,7 @@ class RecordingLoading : public TapeLoading, public ::testing::WithParamInterfac
 TEST_P(RecordingLoading, LoadsAtItsRate) {
     const Recording& r = GetParam();
     TapeRate = r.rate;
-    ASSERT_TRUE(OpenSampledTape((DataDir + r.file).c_str()));
+    ASSERT_TRUE(LoadFileAs((DataDir + r.file).c_str(), MediaKind::Raw));
     EXPECT_FALSE(LoadRom());
     EXPECT_EQ(Machine.memory[TapeTrapAddress], BuiltinRom[TapeTrapAddress]); // no trap
     ASSERT_TRUE(TypeKeys(LoadQuote));

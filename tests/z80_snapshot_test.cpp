@@ -96,7 +96,7 @@ struct Z80Snapshot : MediaFixture {
     void Convert(const Case& c) {
         Prepare(c);
         ASSERT_TRUE(SaveSnapshot((dir / "m.sna").c_str()));
-        ASSERT_TRUE(LoadSnapshot((dir / "m.sna").c_str()));
+        ASSERT_TRUE(LoadFileAs((dir / "m.sna").c_str(), MediaKind::Sna));
         reference = State();
         compressed = ReadBytes(Snapconv("-c", dir / "m.sna", dir / "c.z80"));
         raw = ReadBytes(Snapconv("-n", dir / "m.sna", dir / "n.z80"));
@@ -175,7 +175,7 @@ TEST_F(Z80Snapshot, SavedFilesConvertBackToTheSavedMachine) {
         // snapconv's .sna carries PC on the stack, below SP.
         ASSERT_NE(Snapconv("", dir / "ours.z80", dir / "back.sna"), "");
         Scramble();
-        ASSERT_TRUE(LoadSnapshot((dir / "back.sna").c_str()));
+        ASSERT_TRUE(LoadFileAs((dir / "back.sna").c_str(), MediaKind::Sna));
         Bytes expected = saved;
         expected[32 + 0x8642 - 1] = 0x6D, expected[32 + 0x8642 - 2] = 0x5E;
         for (int k = 0; k < 3; ++k) expected[28 + k] = uint8_t(Machine.tstates >> 8 * k); // kept

@@ -276,6 +276,25 @@ TEST_F(AppFixture, SaveOffersASnapshotNameAfterARecording) {
     std::filesystem::remove(z80);
 }
 
+// A file that did not load is neither named in the title nor offered for the next save: both
+// keep the file that loaded last.
+TEST_F(AppFixture, AFailedLoadLeavesTheTitleAndTheSaveNameToTheLoadedFile) {
+    ASSERT_TRUE(OpenChosenFile(DataFile("hello.tap")));
+    const std::string broken = testing::TempDir() + "/wendal-broken.sna";
+    {
+        std::ofstream out(broken, std::ios::binary);
+        out << "far too short for a snapshot";
+    }
+    ModalCatcher box;
+    box.Arm();
+    EXPECT_FALSE(OpenChosenFile(broken));
+    EXPECT_EQ(box.text, "Error reading snapshot/tape file!");
+    EXPECT_EQ(TitleName, "hello.tap");
+    EXPECT_EQ(std::filesystem::path(OfferedSaveName()).stem().string(), "hello");
+    std::filesystem::remove(broken);
+    CloseTape();
+}
+
 // Drops files on the window and answers the message box that follows, if one shows within a
 // second. `boxInsideDrop`: the box showed before the drop event had returned.
 struct DropOutcome {
