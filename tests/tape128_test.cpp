@@ -102,7 +102,7 @@ TEST_F(Tape128, TapeLoaderLoadsTheSameByTrapAndByPulses) {
 TEST_F(Tape128, Usr0BasicLoadsThroughTheTrap) {
     MachineSwitch machine(MachineKind::Spectrum128);
     SKIP_WITHOUT(machine);
-    ASSERT_TRUE(OpenTapeImage((DataDir + "banks128.tap").c_str()));
+    ASSERT_TRUE(LoadFile((DataDir + "banks128.tap").c_str()));
     LoadRom();
     RunFrames(150);
     ASSERT_TRUE(TypeKeys("CS+6 ENTER")); // 128 BASIC
