@@ -31,6 +31,9 @@ std::string SnapshotExtension(const std::string& name) {
     }
 }
 
+// The machine a Machine menu item chooses.
+SpectrumModel ModelOfCommand(uint16_t id) { return SpectrumModel(id - CmdMachine48); }
+
 } // namespace
 
 // ": " and why the last file written failed, when that is known.
@@ -61,6 +64,9 @@ bool MenuItemChecked(uint16_t id) {
     case CmdAutoLoad: return Preferences.autoLoad == 1;
     case CmdFastLoading: return Preferences.fastLoading == 1;
     case CmdPause: return UserPaused.load();
+    case CmdMachine48:
+    case CmdMachine128:
+    case CmdMachinePlus2: return RunningModel() == ModelOfCommand(id);
     default: return false;
     }
 }
@@ -73,6 +79,9 @@ bool MenuItemEnabled(uint16_t id) {
     case CmdWindow2x2:
     case CmdWindow3x3:
     case CmdWindow4x4: return WindowModesAvailable;
+    case CmdMachine48:
+    case CmdMachine128:
+    case CmdMachinePlus2: return ModelUnavailable(ModelOfCommand(id)).empty();
     default: return true;
     }
 }
@@ -93,6 +102,7 @@ bool LoadNamedFile(const std::string& path) {
     }
     FileName = path; // the next save's name: a file that did not load is not offered
     TitleName = FileTitle(path);
+    Preferences.machine = uint8_t(RunningModel()); // a snapshot brings its own machine
     const std::string snapshot = SnapshotExtension(path);
     if (!snapshot.empty()) LastSnapshotZ80 = snapshot == ".z80";
     RememberRecentFile(path);
@@ -134,6 +144,19 @@ void OpenRecentFile(int index) {
         return;
     }
     OpenChosenFile(path);
+}
+
+void ChooseMachine(SpectrumModel model) {
+    if (model == RunningModel()) return;
+    std::string why;
+    if (!SwitchModel(model, why)) {
+        ShowMessage("That machine is unavailable.", why);
+        return;
+    }
+    Preferences.machine = uint8_t(model);
+    if (CurrentTapeStatus().sort == TapeSort::None) TitleName = "ROM";
+    UpdateTitle();
+    RefreshMenu();
 }
 
 void TogglePause() {
@@ -213,6 +236,9 @@ static void RunCommandNow(uint16_t id) {
         ResetSpectrum();
         UpdateTitle();
         break;
+    case CmdMachine48:
+    case CmdMachine128:
+    case CmdMachinePlus2: ChooseMachine(ModelOfCommand(id)); break;
     case CmdExit: CloseMainWindow(); break;
     case CmdTapeControl:
         ShowTapeDialog();

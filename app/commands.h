@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/engine.h"
+
 extern std::string FileName;       // the snapshot or tape named last, shown first by the dialogs
 extern std::string ScreenshotName; // the screenshot saved last, shown first by its dialog
 extern bool SoundAvailable;        // the sound output could be opened
@@ -38,6 +40,9 @@ bool SaveScreenshot(const std::string& path);
 void OpenRecentFile(int index);
 // The Pause command: stops or restarts the machine, its ticks and its sound.
 void TogglePause();
+// Options > Machine: another machine started as when switched on, as Reset asks no question;
+// it is kept as the setting "Machine". One that cannot run is refused with its reason.
+void ChooseMachine(SpectrumModel model);
 
 // Tells, once, of each stop of the tape at a block it cannot play; called after every frame.
 void ReportTapeStop();

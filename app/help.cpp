@@ -32,6 +32,7 @@ const HelpEntry Contents[] = {
     {"Wendal", "contents.html"},
     {"Typing on the Spectrum", "keyboard.html"},
     {"Loading snapshots, tapes and recordings", "loading.html"},
+    {"The 48K, the 128K and the +2", "machines.html"},
     {"Joysticks", "joysticks.html"},
     {"The menu commands", "menus.html"},
     {"Settings and the dialogs", "settings.html"},
@@ -39,6 +40,11 @@ const HelpEntry Contents[] = {
 };
 
 const HelpEntry Index[] = {
+    {"+2", "machines.html"},
+    {"128 BASIC", "machines.html"},
+    {"128K", "machines.html"},
+    {"48 BASIC", "machines.html"},
+    {"48K", "machines.html"},
     {"Alt+Enter", "menus.html"},
     {"Backspace (DELETE)", "keyboard.html"},
     {"BREAK", "keyboard.html"},
@@ -56,6 +62,7 @@ const HelpEntry Index[] = {
     {"Kempston joystick", "joysticks.html"},
     {"Keywords", "keyboard.html"},
     {"LOAD \"\"", "loading.html#tapes"},
+    {"Machine", "machines.html"},
     {"Open Snapshot/Tape", "loading.html"},
     {"Paused", "menus.html"},
     {"Performance warning", "performance.html"},
@@ -78,8 +85,10 @@ const HelpEntry Index[] = {
     {"Tab (fire)", "joysticks.html"},
     {"Tape Control", "loading.html#tapecontrol"},
     {"Tape images (.tap)", "loading.html#tapes"},
+    {"Tape Loader", "machines.html"},
     {"Tape Volume", "settings.html#sound"},
     {"Turbo loaders", "loading.html#tzx"},
+    {"USR 0", "machines.html"},
     {"TZX tapes (.tzx)", "loading.html#tzx"},
     {"Volume", "settings.html#sound"},
     {"Warnings", "performance.html"},

@@ -36,6 +36,11 @@ const MenuEntry AppMenu[] = {
     Item(CmdExit, "E&xit\tAlt+F4"), // Alt+F4 is the window system's own close
     End(),
     Sub("&Options"),
+    Sub("&Machine"),
+    Item(CmdMachine48, "&48K"),
+    Item(CmdMachine128, "&128K"),
+    Item(CmdMachinePlus2, "+&2"),
+    End(),
     Item(CmdJoystick, "&Joystick..."),
     Line(),
     Sub("&Screen"),

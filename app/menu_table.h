@@ -33,6 +33,9 @@ enum CommandId : uint16_t {
     CmdPause = 40063,
     CmdRecentFile1 = 40070, // the eight recent files follow in order
     CmdRecentFile8 = 40077,
+    CmdMachine48 = 40080, // the three machines in SpectrumModel's order
+    CmdMachine128 = 40081,
+    CmdMachinePlus2 = 40082,
 };
 
 enum class MenuEntryKind : uint8_t {

@@ -8,6 +8,7 @@ struct DesktopPreferences {
     uint8_t warnings = 1;     // "Warnings": the performance warning is shown
     uint8_t autoLoad = 1;     // "Auto-load Tapes": opening a tape resets and loads it
     uint8_t fastLoading = 1;  // "Fast Loading": full speed while a program reads a playing tape
+    uint8_t machine = 0;      // "Machine": the SpectrumModel, 0 the 48K, 1 the 128K, 2 the +2
 };
 
 extern DesktopPreferences Preferences;

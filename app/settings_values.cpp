@@ -30,6 +30,7 @@ const StoredSetting StoredSettings[StoredSettingCount] = {
     {"Keyb Joystick",    K::Choice, 1, 2,  1,  "keybJoystick",   nullptr,           E::KeybJoystick},
     {"Auto-load Tapes",  K::Flag,   0, 1,  1,  nullptr,  &P.autoLoad,       E{}},
     {"Fast Loading",     K::Flag,   0, 1,  1,  nullptr,  &P.fastLoading,    E{}},
+    {"Machine",          K::Choice, 0, 2,  0,  nullptr,  &P.machine,        E{}},
     {"AY Stereo",        K::Choice, 0, 2,  0,  "ayStereo",   nullptr,           E::AyStereo},
 };
 // clang-format on

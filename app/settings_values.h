@@ -26,7 +26,7 @@ struct StoredSetting {
     EngineSetting engine; // the engine's setting when `own` is null
 };
 
-constexpr int StoredSettingCount = 14;
+constexpr int StoredSettingCount = 15;
 extern const StoredSetting StoredSettings[StoredSettingCount]; // in the order they are read
 extern const std::array<const char*, StoredSettingCount> StoredSettingNames;
 

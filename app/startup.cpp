@@ -9,6 +9,7 @@
 #include "app/display_modes.h"
 #include "app/main_loop.h"
 #include "app/picture_place.h"
+#include "app/preferences.h"
 #include "app/run_state.h"
 #include "app/speed_display.h"
 #include "app/tick_timer.h"
@@ -26,9 +27,15 @@ constexpr std::chrono::milliseconds PausedSleep{10};
 } // namespace
 
 bool InitEmulator() {
-    // Render tables, memory, keys, logs, joystick, ROM, processor and the sound output.
-    SoundAvailable =
-        StartMachine(QCoreApplication::applicationDirPath().toStdString(), true).soundOpen;
+    // Render tables, memory, keys, logs, joystick, ROM, processor and the sound output, on the
+    // machine of the settings; the 48K when that one cannot run here.
+    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+    MachineStarted started = StartMachine(folder, true, SpectrumModel(Preferences.machine));
+    if (!started.unavailable.empty()) {
+        Preferences.machine = uint8_t(SpectrumModel::Spectrum48);
+        started = StartMachine(folder, true);
+    }
+    SoundAvailable = started.soundOpen;
     const int depth = DesktopDepth();
     WindowModesAvailable = DepthHasWriters(depth);
     if (!WindowModesAvailable) SetScreenMode(ScreenFullscreen);

@@ -15,7 +15,10 @@ void ResetSpectrum() {
 }
 
 std::string TitleText() {
-    std::string title = TitleName + " - Wendal";
+    std::string title = TitleName;
+    if (RunningModel() != SpectrumModel::Spectrum48)
+        title += std::string(" (") + ModelName(RunningModel()) + ")";
+    title += " - Wendal";
     if ((!AppActive.load() && !ProgramActive) || UserPaused.load()) title += " [Paused]";
     return title;
 }

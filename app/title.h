@@ -10,7 +10,8 @@ extern bool ProgramActive;
 // The ROM put back and the processor reset (an auto-load being typed stops), and the title of
 // the ROM when no tape is in.
 void ResetSpectrum();
-// "TitleName - Wendal", with " [Paused]" while another program is active or the user paused.
+// "TitleName - Wendal", the machine in brackets after TitleName when it is not the 48K (e.g.
+// "ROM (128K) - Wendal"), with " [Paused]" while another program is active or the user paused.
 std::string TitleText();
 // Puts TitleText on the main window.
 void UpdateTitle();

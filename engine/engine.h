@@ -5,8 +5,9 @@
 // Start: StartMachine, then SetPixelFormat for the front end's surface.
 // A file in: LoadMedia, or LoadMediaBytes for one in memory (a snapshot, tape or recording by
 // its name; the loader trap placed).
-// Each frame: FrameLoop runs 69888 T-states and the interrupt; a front end that paces does so
-// here; then FinishFrame draws into a FrameTarget whose writer comes from PictureWriter.
+// Each frame: FrameLoop runs a frame (69888 T-states on the 48K, 70908 on the 128K and the +2)
+// and the interrupt; a front end that paces does so here; then FinishFrame draws into a
+// FrameTarget whose writer comes from PictureWriter.
 // RunFrame does both for a front end that does not pace.
 // Files out: SaveFile (a snapshot), SaveScreen: each replaces its file whole or leaves it as it
 // was, and FileProblem says why one failed.
@@ -33,6 +34,15 @@ struct MachineStarted {
 // sound output is opened and, when it opened, switched on; without, the sound is off.
 MachineStarted StartMachine(const std::string& programFolder, bool sound,
                             SpectrumModel model = SpectrumModel::Spectrum48);
+// The model running: the one started or chosen, or the one a snapshot opened was made for.
+SpectrumModel RunningModel();
+// Why the model cannot run here, or "" when it can: its ROMs were missing when the program was
+// built, or the system cannot provide its paged memory.
+std::string ModelUnavailable(SpectrumModel model);
+// Switches to the model and starts it as when switched on (its memory, ROMs, processor, paging
+// and sound chip; the whole next frame drawn); an auto-load being typed stops and the tape
+// stays in. False, with the reason in `why`, when it cannot run: the machine goes on as it was.
+bool SwitchModel(SpectrumModel model, std::string& why);
 // Closes the sound output and ejects the tape; safe after a partial start.
 void StopMachine();
 // The ROM put back in (the loader trap placed for the tape in the recorder) and the processor,
@@ -59,7 +69,7 @@ enum class PictureSize : uint8_t {
 // scanline picture at a depth other than 8.
 FrameWriter PictureWriter(int depth, PictureSize size);
 
-// 69888 T-states and the interrupt.
+// One frame of the machine running (69888 or 70908 T-states) and the interrupt.
 void FrameLoop();
 // Between FrameLoop and FinishFrame: true when fast loading is `enabled`, a tape is playing in
 // real time and the program read port 0xFE as a loader does (far more often than a keyboard

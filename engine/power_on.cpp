@@ -5,6 +5,7 @@
 #include "core/machine.h"
 #include "display/render_tables.h"
 #include "media/rom.h"
+#include "media/tape.h"
 #include "peripherals/ay_registers.h"
 #include "peripherals/beeper.h"
 #include "peripherals/input_state.h"
@@ -41,6 +42,7 @@ bool SwitchMachine(MachineKind kind, std::string& why) {
     AllocateMemory(); // the 48K's, kept while another machine runs
     if (!SelectMachineMemory(kind, why)) return false;
     PowerOnMachine();
+    RetimeTape();
     return true;
 }
 

@@ -30,6 +30,19 @@ MachineStarted StartMachine(const std::string& programFolder, bool sound, Spectr
     return started;
 }
 
+SpectrumModel RunningModel() { return SpectrumModel(CurrentMachine); }
+
+std::string ModelUnavailable(SpectrumModel model) {
+    return MachineUnavailableReason(MachineKind(model));
+}
+
+bool SwitchModel(SpectrumModel model, std::string& why) {
+    if (!SwitchMachine(MachineKind(model), why)) return false;
+    CancelAutoLoad();
+    InvalidateScreen();
+    return true;
+}
+
 void StopMachine() {
     CloseSound();
     CloseTape();

@@ -14,8 +14,11 @@
 #include "core/machine.h"
 #include "engine/frame_sequence.h"
 #include "engine/power_on.h"
+#include "media/builtin_rom.h"
 #include "media/rom.h"
 #include "media/tape.h"
+#include "peripherals/ay_registers.h"
+#include "peripherals/machine_model.h"
 #include "peripherals/ports.h"
 #include "platform/headless/headless.h"
 
@@ -55,29 +58,68 @@ inline bool InRange(uint32_t addr, uint16_t start, uint16_t length) {
     return uint16_t(addr - start) < length;
 }
 
-// Everything a reader may change: the register file, the 64 KB and the border colour.
+// Everything a reader may change: the machine, the register file, the 64 KB the processor sees
+// and the border colour; on the 128K machines also the eight RAM pages, the paging and the
+// sound chip's registers.
 struct MachineState {
     uint8_t record[sizeof(MachineRecord)];
     uint8_t memory[65536];
     uint8_t border;
+    MachineKind machine;
+    uint8_t paging;
+    AyRegisterFile ay;
+    uint8_t pages[RamPageCount][16384];
 };
 
 inline void TakeState(MachineState& s) {
     std::memcpy(s.record, &Machine, sizeof Machine);
     std::memcpy(s.memory, Machine.memory, sizeof s.memory);
     s.border = BorderLog.colour;
+    s.machine = CurrentMachine;
+    s.paging = PagingPort;
+    s.ay = AyRegisters;
+    if (IsPagedMachine())
+        for (int page = 0; page < RamPageCount; ++page)
+            std::memcpy(s.pages[page], RamPage(page), sizeof s.pages[page]);
 }
 
+// The state's machine comes back first: its memory and frame, its ROMs, its paging.
 inline void PutState(const MachineState& s) {
+    if (CurrentMachine != s.machine) {
+        std::string why;
+        FUZZ_CHECK(SelectMachineMemory(s.machine, why));
+        LoadRom();
+    }
+    ResetPaging();
+    WritePagingPort(s.paging);
     std::memcpy(&Machine, s.record, sizeof Machine);
     std::memcpy(Machine.memory, s.memory, sizeof s.memory);
     BorderLog.colour = s.border;
+    AyRegisters = s.ay;
+    if (IsPagedMachine())
+        for (int page = 0; page < RamPageCount; ++page)
+            std::memcpy(RamPage(page), s.pages[page], sizeof s.pages[page]);
 }
 
 inline bool SameState(const MachineState& s) {
-    return std::memcmp(s.record, &Machine, sizeof Machine) == 0 &&
-           std::memcmp(s.memory, Machine.memory, sizeof s.memory) == 0 &&
-           s.border == BorderLog.colour;
+    bool same = std::memcmp(s.record, &Machine, sizeof Machine) == 0 &&
+                std::memcmp(s.memory, Machine.memory, sizeof s.memory) == 0 &&
+                s.border == BorderLog.colour && s.machine == CurrentMachine;
+    if (!same || !IsPagedMachine()) return same;
+    for (int page = 0; page < RamPageCount; ++page)
+        same = same && std::memcmp(s.pages[page], RamPage(page), sizeof s.pages[page]) == 0;
+    return same && s.paging == PagingPort &&
+           std::memcmp(&s.ay, &AyRegisters, sizeof AyRegisters) == 0;
+}
+
+// The ROM at 0 is the machine's own: the one before the load on the 48K, the built-in image
+// of the ROM paged in on the 128K machines (no tape is in, so no trap either).
+inline bool RomIsTheMachinesOwn(const MachineState& before) {
+    if (!IsPagedMachine()) return std::memcmp(Machine.memory, before.memory, RomSize) == 0;
+    const int rom = PagingPort & PagingRomBit ? 1 : 0;
+    const uint8_t* image =
+        CurrentMachine == MachineKind::Plus2 ? BuiltinPlus2Roms[rom] : Builtin128Roms[rom];
+    return std::memcmp(Machine.memory, image, RomSize) == 0;
 }
 
 // The loader trap asked for a block as LOAD asks, the flag, start and length (low byte first)

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(LoadFileBytes("tape.raw", data, size)); // any bytes play as .raw
     }
     FUZZ_CHECK(TapeRate == 11025 || TapeRate == 22050 || TapeRate == 44100);
-    FUZZ_CHECK(uint64_t(BytesPerFrame) * TStatesPerSample <= FrameTStates);
+    FUZZ_CHECK(uint64_t(BytesPerFrame) * TStatesPerSample <= MachineFrameTStates);
     FUZZ_CHECK(TapeLength == size);
     for (int frame = 0; frame < PlayFrames; ++frame) FuzzFrame();
     // Playing stops once a frame block would start past the end.

@@ -23,9 +23,10 @@ for t in $targets; do
   mkdir -p "$corpus" "$findings" "$out/logs" "$out/seeds/$t"
   options=()
   [ -f "$source_dir/dict/$t.dict" ] && options=(-dict="$source_dir/dict/$t.dict")
-  # Snapshots and tapes get room for whole files, loops, tables and compressed recordings; the
-  # rest libFuzzer's default.
-  case "$t" in z80 | tzx | csw | pzx) options+=(-max_len=65536) ;; esac
+  # Snapshots and tapes get room for whole files (a 128K .z80 of pages that do not compress
+  # included), loops, tables and compressed recordings; the rest libFuzzer's default (as long
+  # as the longest seed: the 128K .sna).
+  case "$t" in z80) options+=(-max_len=163840) ;; tzx | csw | pzx) options+=(-max_len=65536) ;; esac
   echo "fuzz: $t for ${seconds} s" >&2
   touch "$log.start" # findings are counted from here: earlier ones stay in the folder
   "$out/fuzz-$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!known) FUZZ_CHECK(std::memcmp(&was, &Settings, sizeof Settings) == 0);
     }
     FUZZ_CHECK(Preferences.saveSettings <= 1 && Preferences.shadedTitles <= 1 &&
-               Preferences.warnings <= 1);
+               Preferences.warnings <= 1 && Preferences.machine <= 2);
     FUZZ_CHECK(Settings.volume <= 63 && Settings.tapeVolume <= 63);
     FUZZ_CHECK(Settings.soundBuffers >= 1 && Settings.soundBuffers <= 50);
     FUZZ_CHECK(DisplayMode == ModeFullscreen || WindowModeScale(DisplayMode) != 0);

@@ -22,7 +22,9 @@ const char* LoadErrorText(LoadError error) {
     case LoadError::TooShort: return "too short for a 49179-byte snapshot";
     case LoadError::NotPlayable: return "not a recording that can be played (8-bit mono PCM)";
     case LoadError::Damaged: return "damaged or cut short";
-    case LoadError::OtherMachine: return "made for another machine, not the 48K Spectrum";
+    case LoadError::OtherMachine: return "made for another machine, not the 48K, 128K or +2";
+    case LoadError::MachineUnavailable:
+        return "made for a machine whose ROMs this program was built without";
     case LoadError::NotTzx: return "not a TZX tape of version 1";
     case LoadError::NotCsw: return "not a CSW recording of version 1 or 2";
     case LoadError::NotPzx: return "not a PZX tape of version 1";

@@ -5,18 +5,19 @@
 
 enum class LoadError {
     None,
-    NotFound,         // nothing of that name
-    NotRegularFile,   // a folder, FIFO, device or socket: reading it could block or never end
-    Unreadable,       // it exists but could not be opened or read
-    UnknownExtension, // not .sna, .z80, .tap, .tzx, .csw, .pzx, .wav or .raw
-    TooShort,         // a snapshot of fewer than 49179 bytes
-    NotPlayable,      // a .wav that is not 8-bit mono PCM with sound data
-    Damaged,          // a .z80 or pulse tape whose contents break its format or end too early
-    OtherMachine,     // a .z80 snapshot of a machine other than the 48K Spectrum
-    NotTzx,           // no "ZXTape!" signature, or a major version other than 1
-    NotCsw,           // no "Compressed Square Wave" signature, or a version other than 1 or 2
-    NotPzx,           // no PZXT header block of major version 1
-    TooLarge,         // larger than any tape or snapshot the reader accepts
+    NotFound,           // nothing of that name
+    NotRegularFile,     // a folder, FIFO, device or socket: reading it could block or never end
+    Unreadable,         // it exists but could not be opened or read
+    UnknownExtension,   // not .sna, .z80, .tap, .tzx, .csw, .pzx, .wav or .raw
+    TooShort,           // a snapshot of fewer than 49179 bytes
+    NotPlayable,        // a .wav that is not 8-bit mono PCM with sound data
+    Damaged,            // a .z80 or pulse tape whose contents break its format or end too early
+    OtherMachine,       // a snapshot of a machine other than the 48K, the 128K and the +2
+    MachineUnavailable, // a snapshot of the 128K or the +2, built without their ROMs
+    NotTzx,             // no "ZXTape!" signature, or a major version other than 1
+    NotCsw,             // no "Compressed Square Wave" signature, or a version other than 1 or 2
+    NotPzx,             // no PZXT header block of major version 1
+    TooLarge,           // larger than any tape or snapshot the reader accepts
 };
 
 extern LoadError LastLoadError;

@@ -80,13 +80,14 @@ bool OpenSampledTape(std::FILE* file, bool waveHeader) {
     return true;
 }
 
-// Fixed pairs: BytesPerFrame x TStatesPerSample = 69836 T-states at every rate, and 50 frames
-// take 11050, 22100 or 44200 samples a second.
+// Fixed pairs: BytesPerFrame x TStatesPerSample = 69836 T-states at every rate on the 48K and
+// 70720 on the 128K, and 50 frames take 11050, 22100 or 44200 samples a second.
 void SetTapeRate() {
+    const uint32_t t = SoundSampleTStates();
     switch (TapeRate) {
-    case 11025: BytesPerFrame = 221, TStatesPerSample = 316, SoundShift = 2; break;
-    case 22050: BytesPerFrame = 442, TStatesPerSample = 158, SoundShift = 1; break;
-    default: BytesPerFrame = 884, TStatesPerSample = 79, SoundShift = 0; break;
+    case 11025: BytesPerFrame = 221, TStatesPerSample = 4 * t, SoundShift = 2; break;
+    case 22050: BytesPerFrame = 442, TStatesPerSample = 2 * t, SoundShift = 1; break;
+    default: BytesPerFrame = 884, TStatesPerSample = t, SoundShift = 0; break;
     }
 }
 

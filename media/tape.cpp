@@ -57,6 +57,12 @@ void StopTape() {
     TapePlaying = 0;
 }
 
+void RetimeTape() {
+    if (!CurrentTape) return;
+    if (TapeKind == SampledTape) SetTapeRate();
+    if (TapeKind == TzxTape) TStatesPerSample = SoundSampleTStates();
+}
+
 void TapeFrameStep() {
     if (!CurrentTape) return;
     if (TapeKind == SampledTape) SampledTapeFrameStep();

@@ -38,6 +38,8 @@ void StopTape();
 bool TapePlaysInRealTime();
 // How far the tape has been read, 0 to 1000 of its length (0 for an empty file or none open).
 int TapePositionPermille();
+// After the machine has changed: the tape's samples take the new frame's T-states.
+void RetimeTape();
 // Once per frame, after FrameEnd: a playing recording's or .tzx's signal for the next frame.
 void TapeFrameStep();
 // TapeTrap, the loader trap, is declared with the processor's other calls in core/io_bus.h.

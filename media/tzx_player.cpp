@@ -228,7 +228,10 @@ bool EnterTzxBlock() {
         if (TzxWord(p) == 0) break; // a pause of 0 ms stops the tape
         StartPause(TzxWord(p));
         return true;
-    case TzxStopIf48K: break;
+    case TzxStopIf48K:
+        if (!IsPagedMachine()) break; // stops the 48K; the 128K machines play on
+        NextBlock();
+        return true;
     case TzxSetLevel:
         Tzx.setLevel = p[4] ? 1 : 0;
         Tzx.phase = Phase::Level;
@@ -624,7 +627,7 @@ bool TakeTape(std::vector<uint8_t>&& bytes, PulseFormat format) {
     TapeFromEdges = 1;
     TapeEdgeCount = 0;
     TapeEdgeStartLevel = 0;
-    TStatesPerSample = 79, SoundShift = 0; // the sound hears the pulses at 44100 Hz
+    TStatesPerSample = SoundSampleTStates(), SoundShift = 0; // the sound hears them at 44100 Hz
     RestartEdgeSearch();
     return true;
 }

@@ -27,10 +27,6 @@ void ShowRam(int page) {
 
 } // namespace
 
-MachineKind MachineOfSetting(uint8_t value) {
-    return value <= uint8_t(MachineKind::Plus2) ? MachineKind(value) : MachineKind::Spectrum48;
-}
-
 const char* MachineName(MachineKind kind) {
     switch (kind) {
     case MachineKind::Spectrum48: return "48K";

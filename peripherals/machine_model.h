@@ -17,9 +17,6 @@ constexpr uint8_t PagingLockBit = 0x20;   // no more paging until reset
 
 constexpr int RamPageCount = 8;
 
-// The machine of the setting "Machine" (0, 1, 2 in MachineKind's order); any other value is
-// the 48K.
-MachineKind MachineOfSetting(uint8_t value);
 // "48K", "128K" or "+2".
 const char* MachineName(MachineKind kind);
 inline bool IsPagedMachine() { return CurrentMachine != MachineKind::Spectrum48; }

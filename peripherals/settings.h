@@ -10,7 +10,6 @@ struct SettingsRecord {
     uint8_t soundBuffers = 10; // "Sound Buffers", 1-50 blocks of 20 ms
     uint8_t pcJoystick = 0;    // "PC Joystick": 0 none, 1 Cursor, 2 Kempston
     uint8_t keybJoystick = 1;  // "Keyb Joystick": 1 Cursor, 2 Kempston
-    uint8_t machine = 0;       // "Machine": 0 the 48K, 1 the 128K, 2 the +2
     uint8_t ayStereo = 0;      // "AY Stereo": the sound chip in 0 mono, 1 stereo ABC, 2 ACB
 };
 

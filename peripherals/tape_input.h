@@ -14,6 +14,10 @@ constexpr uint32_t TapeEdgeCapacity = FrameTStates128 + TapeEdgeSlack; // the lo
 // The T-state up to which a frame's edges are made: its end and the slack.
 inline uint32_t TapeEdgeHorizon() { return MachineFrameTStates + TapeEdgeSlack; }
 
+// T-states of one 44100 Hz sound sample of the tape's signal: a whole number that keeps a
+// frame's 882 within the frame (69678 of the 48K's 69888 T-states, 70560 of the 128K's 70908).
+inline uint32_t SoundSampleTStates() { return MachineFrameTStates == FrameTStates ? 79 : 80; }
+
 extern uint8_t TapePlaying;       // a tape is open and advances every frame; 0 with none
 extern uint32_t TStatesPerSample; // T-states one sample lasts within a frame
 extern uint32_t SoundShift;       // 44100 Hz sound sample index >> SoundShift = tape sample

@@ -4,11 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "core/machine.h"
@@ -19,7 +14,6 @@
 #include "peripherals/settings.h"
 #include "platform/headless/headless.h"
 #include "platform/wave_output.h"
-#include "tests/beeper_tone.h"
 #include "tests/rom_harness.h"
 #include "tests/sound_spectrum.h"
 
@@ -215,45 +209,6 @@ TEST_F(AySound, AWriteIsHeardAtItsSample) {
         EXPECT_NEAR(double(half), expected, 1.0) << "T-state " << t;
         EXPECT_NEAR(out.left.back(), full, 2);
     }
-}
-
-// An assembled program (tests/data/ay_chord.asm) selects the chip's registers at 0xFFFD and
-// writes a C major chord at 0xBFFD; the WAV the headless output records is read back and its
-// three strongest tones are the chip's pitches for the program's periods, f = 1773400 / (16 *
-// period), within 0.1% (the output's 50 frames of 70908 T-states a second make the clock 0.04%
-// slower).
-TEST_F(AySound, AnAssembledProgramsChordIsRecordedAtItsPitches) {
-    std::ifstream in(std::string(WENDAL_TEST_BINARY_DIR) + "/data/ay_chord.bin", std::ios::binary);
-    const std::vector<char> code((std::istreambuf_iterator<char>(in)), {});
-    ASSERT_FALSE(code.empty());
-    const std::string wav = std::string(WENDAL_TEST_BINARY_DIR) + "/ay_chord.wav";
-    CloseSound();
-    HeadlessWaveRecordTo(wav.c_str());
-    ASSERT_TRUE(OpenSound());
-    std::memcpy(Machine.memory + 0x8000, code.data(), code.size());
-    Machine.pc = 0x8000;
-    SoundOn = 1;
-    RunFrames(60);
-    SoundOn = 0;
-    CloseSound();
-    HeadlessWaveRecordTo(nullptr);
-    std::ifstream file(wav, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
-    ASSERT_EQ(bytes.size(), 44u + 60 * 882 * 2);
-    const std::vector<int16_t> samples = Samples16(bytes, 44);
-    const std::vector<double> chord(samples.begin() + 10 * 882, samples.end());
-    std::vector<double> tones;
-    for (const SpectrumPeak& p : StrongestTones(chord, WaveRate, 3)) tones.push_back(p.hertz);
-    std::sort(tones.begin(), tones.end());
-    ASSERT_EQ(tones.size(), 3u);
-    const int periods[] = {212, 168, 141}; // C5, E5 and G5 as the program writes them
-    for (int i = 0; i < 3; ++i) {
-        const double expected = 1773400.0 / (16.0 * periods[i]);
-        EXPECT_NEAR(tones[size_t(i)], expected, expected * 0.001) << "tone " << i;
-        std::printf("chip tone %d: period %d, %.2f Hz measured, %.2f Hz by the formula\n", i,
-                    periods[i], tones[size_t(i)], expected);
-    }
-    std::filesystem::remove(wav);
 }
 
 } // namespace

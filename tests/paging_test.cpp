@@ -4,7 +4,12 @@
 
 #include <cstring>
 
+#include <vector>
+
 #include "cpu_harness.h"
+#include "display/colour_map.h"
+#include "display/screen_shadow.h"
+#include "display/writer_table.h"
 #include "peripherals/ay_registers.h"
 #include "peripherals/machine_model.h"
 #include "rom_harness.h"
@@ -149,6 +154,38 @@ TEST_F(Paging, SoundChipRegistersAreSelectedWrittenAndRead) {
     PortWrite(0xBFFD, 0x11);
     EXPECT_EQ(PortRead(0xFD, 0xFF), 0xFF);
     for (int reg = 0; reg < 16; ++reg) EXPECT_NE(AyRegisters.reg[reg], 0x11);
+}
+
+// Bit 3 shows page 7 instead of page 5, to the screen text and to the renderer alike: page 7
+// shown draws the very pixels page 5 draws with the same bytes.
+TEST_F(Paging, TheScreenComesFromPage5Or7) {
+    const uint8_t* glyphs = RomPage(1) + 0x3D00; // 48K BASIC's character set
+    std::memset(RamPage(5), 0, 6912);
+    std::memset(RamPage(7), 0, 6912);
+    for (int line = 0; line < 8; ++line) {
+        RamPage(5)[line * 256] = glyphs[('5' - 0x20) * 8 + line];
+        RamPage(7)[line * 256] = glyphs[('7' - 0x20) * 8 + line];
+    }
+    std::memset(RamPage(5) + 6144, 0x38, 768); // black ink on white
+    std::memset(RamPage(7) + 6144, 0x38, 768);
+    ColourMap.depth = 32;
+    SetColourMasks(ColourMap, 0xFF0000, 0x00FF00, 0x0000FF);
+    BuildColourMap();
+    auto draw = [] {
+        std::vector<uint32_t> pixels(320 * 240);
+        InvalidateScreen();
+        WriterFor(32, WriterSize::Single)(reinterpret_cast<uint8_t*>(pixels.data()), 320 * 4);
+        return pixels;
+    };
+    EXPECT_EQ(ScreenRowText(0).substr(0, 2), "5 ");
+    PortWrite(0x7FFD, 0x08);
+    EXPECT_EQ(ScreenRowText(0).substr(0, 2), "7 ");
+    const std::vector<uint32_t> page7 = draw();
+    std::memcpy(RamPage(5), RamPage(7), 6912);
+    PortWrite(0x7FFD, 0x00);
+    EXPECT_TRUE(draw() == page7);
+    RamPage(5)[0] ^= 0xFF;
+    EXPECT_FALSE(draw() == page7) << "the drawing does not come from page 5";
 }
 
 // The 128K's frame is 311 lines of 228 T-states: a frame of NOPs fetches one more than fits.

@@ -40,7 +40,9 @@ struct MachineSwitch {
     }
 };
 #define SKIP_WITHOUT(machineSwitch)                                                                \
-    if (!(machineSwitch).unavailable.empty()) GTEST_SKIP() << (machineSwitch).unavailable
+    do {                                                                                           \
+        if (!(machineSwitch).unavailable.empty()) { GTEST_SKIP() << (machineSwitch).unavailable; } \
+    } while (0)
 
 // Types space-separated chords such as "J SS+P SS+P ENTER" on the PC keyboard: each held 4
 // frames, released 4.

@@ -190,6 +190,28 @@ TEST_F(WendalRun, AutoloadRunsEveryKindOfTape) {
     EXPECT_EQ(r.out.find("LOAD"), std::string::npos) << r.out;
 }
 
+// --machine runs the 128K or the +2: --autoload chooses Tape Loader on its menu, the program
+// pages its banks, and a saved snapshot is a 128K one that brings the machine back by itself.
+TEST_F(WendalRun, TheMachinesRunAndAutoloadTheirTapes) {
+    const std::string tape = "'" + std::string(WENDAL_TEST_BINARY_DIR) + "/data/banks128.tap'";
+    for (const char* machine : {"128", "plus2"}) {
+        RunResult r = Run(std::string("--machine ") + machine + " --frames 150 --text");
+        if (r.status == 1 && r.err.find("unavailable") != std::string::npos) GTEST_SKIP() << r.err;
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("Tape Loader"), std::string::npos) << r.out;
+        r = Run(std::string("--machine ") + machine + " --frames 400 --autoload --text --save " +
+                File("m.z80") + " " + tape);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("CRC B6CB"), std::string::npos) << machine << r.out;
+        // Opened on the default 48K, the snapshot brings its own machine back: the program's
+        // screen in page 5, and a save of it is a 128K .sna.
+        r = Run("--frames 10 --text --save " + File("m.sna") + " " + File("m.z80"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("CRC B6CB"), std::string::npos) << machine << r.out;
+        EXPECT_EQ(std::filesystem::file_size(dir / "m.sna"), 131103u);
+    }
+}
+
 TEST_F(WendalRun, ScreenshotIsA320By240Png) {
     RunResult r = Run("--frames 100 --screenshot " + File("shot.png"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -378,6 +400,8 @@ TEST_F(WendalRun, BadCommandLinesAreRefusedWithAMessage) {
           Case{"--tape-rate 8000", "11025, 22050 or 44100"},
           Case{"--tape-rate abc", "11025, 22050 or 44100"},
           Case{"--stereo bac", "--stereo is abc or acb"},
+          Case{"--machine 16", "--machine is 48, 128 or plus2"},
+          Case{"--machine", "--machine needs a value"},
           Case{"--frames 103 --type 'A'", "--frames is 103"},
           Case{"--colour", "unknown option --colour"}, Case{"a.sna b.sna", "only one file"}}) {
         RunResult r = Run(std::string(c.args) + " --screen " + File("s.scr"));
@@ -402,25 +426,28 @@ class PlayedChord : public WendalRun {
                           "P L A Y SPACE SS+P C SS+P SS+N SS+P E SS+P SS+N SS+P G SS+P ENTER' " +
                           options + " --audio " + File("play.wav"));
         EXPECT_EQ(r.status, 0) << r.err;
-        const std::string wav = Slurp(dir / "play.wav");
+        // The chord: the first frame after the typing (frame 300) where the sound swings widely.
+        for (size_t frame = 300; frame + 25 <= 400; ++frame) {
+            const std::vector<std::vector<double>> one = Frames("play.wav", frame, frame + 1);
+            if (one.empty()) return {};
+            const auto [low, high] = std::minmax_element(one[0].begin(), one[0].end());
+            if (*high - *low >= 4000) return Frames("play.wav", frame + 2, frame + 22);
+        }
+        return {};
+    }
+    // The frames from `first` up to `end` of a recording, channel by channel; none when the
+    // recording is shorter.
+    std::vector<std::vector<double>> Frames(const char* name, size_t first, size_t end) const {
+        const std::string wav = Slurp(dir / name);
         if (wav.size() < 44) return {};
         const size_t channels = uint8_t(wav[22]);
         const std::vector<int16_t> samples =
             Samples16(std::vector<uint8_t>(wav.begin(), wav.end()), 44);
-        // The chord: the first frame after the typing (frame 300) where the sound swings widely.
-        size_t frame = 300;
-        auto swing = [&](size_t f) {
-            int16_t low = 0, high = 0;
-            for (size_t i = f * 882 * channels; i < (f + 1) * 882 * channels; ++i)
-                low = std::min(low, samples[i]), high = std::max(high, samples[i]);
-            return high - low;
-        };
-        while ((frame + 25) * 882 * channels < samples.size() && swing(frame) < 4000) ++frame;
-        if ((frame + 25) * 882 * channels >= samples.size()) return {};
-        std::vector<std::vector<double>> chord(channels);
-        for (size_t i = (frame + 2) * 882 * channels; i < (frame + 22) * 882 * channels; ++i)
-            chord[i % channels].push_back(samples[i]);
-        return chord;
+        if (end * 882 * channels > samples.size()) return {};
+        std::vector<std::vector<double>> sound(channels);
+        for (size_t i = first * 882 * channels; i < end * 882 * channels; ++i)
+            sound[i % channels].push_back(samples[i]);
+        return sound;
     }
     // The `count` strongest tones, lowest first.
     static std::vector<double> Tones(const std::vector<double>& sound, size_t count) {
@@ -432,6 +459,49 @@ class PlayedChord : public WendalRun {
     static double Note(int semitonesFromA) { return 440.0 * std::pow(2.0, semitonesFromA / 12.0); }
     const double c = Note(-9), e = Note(-5), g = Note(-2);
 };
+
+// A 128K .sna: the 27-byte header, banks 5, 2 and 0 (paged at 0xC000), PC, port 0x7FFD and the
+// TR-DOS flag, then banks 1, 3, 4, 6 and 7. `code` goes to `at` in bank 2, interrupts off.
+std::string Snapshot128(const std::string& code, uint16_t at) {
+    std::string s(27 + 3 * 16384 + 4 + 5 * 16384, '\0');
+    s[23] = char(0xF0), s[24] = char(0x7F); // SP 0x7FF0
+    s[25] = 1;                              // IM 1
+    s[26] = 7;                              // white border
+    s.replace(27 + 16384 + (at - 0x8000), code.size(), code);
+    const size_t extra = 27 + 3 * 16384;
+    s[extra] = char(at & 0xFF), s[extra + 1] = char(at >> 8);
+    s[extra + 2] = 0x10; // the 48K BASIC ROM, bank 0 at 0xC000
+    return s;
+}
+
+// An assembled program (tests/data/ay_chord.asm) writes a C major chord to the chip from its
+// 128K snapshot; the recording's three strongest tones are the chip's pitches for its periods,
+// f = 1773400 / (16 * period), within 0.1% (the output's 50 frames of 70908 T-states a second
+// make the clock 0.04% slower). Saved as a .z80 while it plays, the snapshot keeps the chip's
+// registers: loaded in another run, with the program only waiting, the chord plays on.
+TEST_F(PlayedChord, AnAssembledProgramsChordPlaysAndResumesFromASnapshot) {
+    std::ofstream(dir / "chord.sna", std::ios::binary)
+        << Snapshot128(Slurp(fs::path(WENDAL_TEST_BINARY_DIR) / "data" / "ay_chord.bin"), 0x8000);
+    RunResult played = Run("--frames 60 --audio " + File("chord.wav") + " " + File("chord.sna"));
+    ASSERT_EQ(played.status, 0) << played.err;
+    RunResult saved = Run("--frames 20 --save " + File("mid.z80") + " " + File("chord.sna"));
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    RunResult resumed = Run("--frames 60 --audio " + File("resumed.wav") + " " + File("mid.z80"));
+    ASSERT_EQ(resumed.status, 0) << resumed.err;
+    const int periods[] = {212, 168, 141}; // C5, E5 and G5 as the program writes them
+    for (const char* wav : {"chord.wav", "resumed.wav"}) {
+        const std::vector<std::vector<double>> sound = Frames(wav, 10, 60);
+        ASSERT_EQ(sound.size(), 1u) << wav;
+        const std::vector<double> tones = Tones(sound[0], 3);
+        ASSERT_EQ(tones.size(), 3u) << wav;
+        for (int i = 0; i < 3; ++i) {
+            const double expected = 1773400.0 / (16.0 * periods[i]);
+            EXPECT_NEAR(tones[size_t(i)], expected, expected * 0.001) << wav << " tone " << i;
+            std::printf("%s tone %d: period %d, %.2f Hz measured, %.2f Hz by the formula\n", wav, i,
+                        periods[i], tones[size_t(i)], expected);
+        }
+    }
+}
 
 TEST_F(PlayedChord, The128KRomPlaysAChordOnTheSoundChip) {
     const std::vector<std::vector<double>> chord = Record("");

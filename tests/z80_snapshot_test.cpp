@@ -232,8 +232,11 @@ TEST_F(Z80Snapshot, RefusedFilesSayWhyAndChangeNothing) {
     noMarker.resize(noMarker.size() - 4);
 
     const std::tuple<const char*, Bytes, LoadError> refused[] = {
-        {"128K in version 3", with({{34, 4}}, compressed), LoadError::OtherMachine},
-        {"128K in version 2", with({{34, 3}}, Version2(compressed)), LoadError::OtherMachine},
+        // A 128K file must hold all eight RAM pages; these three are 1, 2 and 5 to it.
+        {"128K in version 3", with({{34, 4}}, compressed), LoadError::Damaged},
+        {"128K in version 2", with({{34, 3}}, Version2(compressed)), LoadError::Damaged},
+        {"+3", with({{34, 7}}, compressed), LoadError::OtherMachine},
+        {"+2A", with({{34, 13}}, compressed), LoadError::OtherMachine},
         {"SamRam", with({{34, 2}}, compressed), LoadError::OtherMachine},
         {"16K", with({{37, 0x80}}, compressed), LoadError::OtherMachine},
         {"128K page", with({{extraPage, 3}}, extra), LoadError::OtherMachine},

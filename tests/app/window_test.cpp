@@ -21,6 +21,7 @@
 #include "app/display_modes.h"
 #include "app/main_window.h"
 #include "app/menu_table.h"
+#include "app/preferences.h"
 #include "app/speed_display.h"
 #include "app/startup.h"
 #include "app/title.h"
@@ -29,6 +30,7 @@
 #include "core/machine.h"
 #include "display/colour_map.h"
 #include "display/screen_shadow.h"
+#include "display/screen_text.h"
 #include "media/builtin_rom.h"
 #include "media/rom.h"
 #include "peripherals/beeper.h"
@@ -78,7 +80,7 @@ TEST(MenuTable, EveryCommandOnceWithItsFunctionKey) {
     }
     EXPECT_EQ(depth, 0);
     EXPECT_EQ(topMenus, 3);
-    EXPECT_EQ(ids.size(), 35u);
+    EXPECT_EQ(ids.size(), 38u);
     const std::map<int, int> expected = {{1, 57601},  {2, 57603},  {3, 40015}, {5, 40008},
                                          {6, 40009},  {7, 40031},  {8, 40010}, {9, 40012},
                                          {10, 40013}, {11, 40014}, {12, 40011}};
@@ -364,6 +366,33 @@ TEST_F(AppFixture, TitleSaysWhichRomAndWhetherPaused) {
     ResetSpectrum();
     EXPECT_EQ(TitleName, "ROM");
     std::filesystem::remove_all(folder);
+}
+
+// Options > Machine starts the chosen machine afresh, marks it, names it in the title and keeps
+// it as the setting; a 48K snapshot brings the 48K back, and the setting follows it.
+TEST_F(AppFixture, TheMachineChoiceStartsItAndTheTitleNamesIt) {
+    if (!ModelUnavailable(SpectrumModel::Spectrum128).empty())
+        GTEST_SKIP() << ModelUnavailable(SpectrumModel::Spectrum128);
+    const std::string snapshot = testing::TempDir() + "/wendal-48k.sna";
+    ASSERT_TRUE(SaveChosenFile(snapshot));
+    for (uint16_t id : {CmdMachine48, CmdMachine128, CmdMachinePlus2})
+        EXPECT_TRUE(TheMainWindow()->ActionOf(id)->isEnabled()) << id;
+    RunCommand(CmdMachine128);
+    EXPECT_EQ(RunningModel(), SpectrumModel::Spectrum128);
+    EXPECT_TRUE(MenuItemChecked(CmdMachine128));
+    EXPECT_FALSE(MenuItemChecked(CmdMachine48));
+    EXPECT_EQ(Preferences.machine, 1);
+    EXPECT_EQ(TheMainWindow()->windowTitle().toStdString(), "ROM (128K) - Wendal");
+    for (int i = 0; i < 150; ++i) RunFrame(FrameTarget{});
+    EXPECT_NE(ScreenText().find("Tape Loader"), std::string::npos) << ScreenText();
+    RunCommand(CmdMachinePlus2);
+    EXPECT_EQ(TitleText(), "ROM (+2) - Wendal");
+    ASSERT_TRUE(OpenChosenFile(snapshot));
+    EXPECT_EQ(RunningModel(), SpectrumModel::Spectrum48);
+    EXPECT_EQ(Preferences.machine, 0);
+    EXPECT_EQ(TitleText(), "wendal-48k.sna - Wendal");
+    EXPECT_TRUE(MenuItemChecked(CmdMachine48));
+    std::filesystem::remove(snapshot);
 }
 
 // Qt reports the application's state and the window's activation in either order, each while

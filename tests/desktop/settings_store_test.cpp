@@ -96,7 +96,7 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
 
     Settings = SettingsRecord{7, 9, 33, 1, 2};
     Settings.ayStereo = 2;
-    Preferences = DesktopPreferences{1, 1, 0, 0, 0};
+    Preferences = DesktopPreferences{1, 1, 0, 0, 0, 2};
     DisplayMode = ModeFullscreen;
     FullscreenTv = true;
     SpeedDisplay = false;
@@ -114,6 +114,7 @@ TEST_F(SettingsStore, FirstRunGivesStartValuesAndEverySettingRoundTrips) {
     EXPECT_EQ(Settings.ayStereo, 2);
     EXPECT_EQ(Preferences.autoLoad, 0);
     EXPECT_EQ(Preferences.fastLoading, 0);
+    EXPECT_EQ(Preferences.machine, 2);
     EXPECT_EQ(DisplayMode, ModeFullscreen);
     EXPECT_TRUE(FullscreenTv);
     EXPECT_FALSE(SpeedDisplay);
